@@ -1,0 +1,51 @@
+// quorbel.ini: the one line "pfad=<dataset name>" that remembers which dataset is installed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/platform.h"
+
+namespace quorbel {
+
+// Finds the value of the last key line in the file's bytes. Lines end at CR, and an LF right after that CR
+// belongs to the line end; any other LF is an ordinary character. Bytes may arrive in pieces of any size.
+class KeyLineScanner {
+  public:
+    // Longer values are cut here: no file or folder name is this long, so a cut value still matches nothing.
+    static constexpr std::size_t kValueLimit = 32 * 1024;
+
+    void feed(std::string_view bytes);
+    // The raw value (code-page bytes) of the last key line, empty when there is none.
+    std::string finish();
+
+  private:
+    void endLine();
+
+    std::string result_;
+    std::string value_;
+    char prefix_[5] = {};
+    std::size_t lineLength_ = 0;
+    bool afterCarriageReturn_ = false;
+};
+
+struct SaveResult {
+    enum class Kind { Saved, NotRepresentable, Failed };
+    Kind kind = Kind::Saved;
+    platform::Failure failure;  // set when kind is Failed
+};
+
+namespace SettingsFile {
+
+std::string SettingsPath(const std::string& appFolder);
+
+// The recorded dataset name, lower-cased; empty when the file is missing, empty or names none.
+std::string ReadActiveDataset(const std::string& appFolder);
+
+// Replaces the file with "pfad=<name>" CR LF in the code page. A name the code page cannot hold is not
+// written at all, so the file never records a different name.
+SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName);
+
+}  // namespace SettingsFile
+}  // namespace quorbel

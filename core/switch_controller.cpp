@@ -1,0 +1,117 @@
+#include "core/switch_controller.h"
+
+#include <utility>
+
+#include "core/dataset_catalogue.h"
+#include "core/platform.h"
+#include "core/settings_file.h"
+
+namespace quorbel {
+namespace {
+
+std::string FailureText(const platform::Failure& failure) {
+    return failure.description + " (Fehler " + std::to_string(failure.code) + ")";
+}
+
+}  // namespace
+
+SwitchController::SwitchController(std::string appFolder) : appFolder_(std::move(appFolder)) {}
+
+SwitchState SwitchController::state() const noexcept {
+    if (selectedIndex_ < 0) {
+        return SwitchState::NoSelection;
+    }
+    return btnrestoreEnabled_ ? SwitchState::Installed : SwitchState::Selected;
+}
+
+void SwitchController::initialise() {
+    const std::string active = SettingsFile::ReadActiveDataset(appFolder_);
+    leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
+    if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, active)) {
+        // Selecting the entry offers install, as a pick by the player would; the installed state takes it
+        // back.
+        selectLeague(static_cast<int>(*position));
+        cboligaEnabled_ = false;
+        btnrestoreEnabled_ = true;
+        btnpatchenEnabled_ = false;
+    }
+}
+
+void SwitchController::selectLeague(int index) {
+    selectedIndex_ = index;
+    if (index >= 0) {
+        btnpatchenEnabled_ = true;
+    }
+}
+
+const std::string* SwitchController::selectedName() const noexcept {
+    if (selectedIndex_ < 0 || static_cast<std::size_t>(selectedIndex_) >= leagues_.size()) {
+        return nullptr;
+    }
+    return &leagues_[static_cast<std::size_t>(selectedIndex_)];
+}
+
+void SwitchController::install() {
+    const std::string* name = selectedName();
+    if (name == nullptr) {
+        return;
+    }
+    log_.push_back("Installieren von '" + *name + "'");
+    if (!startScript(*name, "inst.bat")) {
+        return;
+    }
+    cboligaEnabled_ = false;
+    btnrestoreEnabled_ = true;
+    btnpatchenEnabled_ = false;
+    record(*name);
+}
+
+void SwitchController::restore() {
+    const std::string* name = selectedName();
+    if (name == nullptr) {
+        return;
+    }
+    log_.push_back("Deinstallieren von '" + *name + "'");
+    if (!startScript(*name, "clear.bat")) {
+        return;
+    }
+    cboligaEnabled_ = true;
+    btnrestoreEnabled_ = false;
+    btnpatchenEnabled_ = true;
+    record("");
+}
+
+bool SwitchController::startScript(const std::string& datasetName, std::string_view scriptName) {
+    const std::string folder = DatasetCatalogue::DatasetFolderPath(appFolder_, datasetName);
+    // Never start a script from the wrong folder: what it copies is relative to its own.
+    platform::Outcome failure = platform::SetCurrentFolder(folder);
+    if (!failure) {
+        std::string script = folder;
+        script += platform::kSeparator;
+        script += scriptName;
+        failure = platform::StartProcess(script, platform::ShowState::Minimised);
+    }
+    platform::SetCurrentFolder(appFolder_);
+    if (failure) {
+        log_.push_back(std::string(scriptName) + " konnte nicht gestartet werden: " + FailureText(*failure));
+        return false;
+    }
+    return true;
+}
+
+void SwitchController::record(std::string_view datasetName) {
+    const SaveResult saved = SettingsFile::WriteActiveDataset(appFolder_, datasetName);
+    switch (saved.kind) {
+        case SaveResult::Kind::Saved:
+            break;
+        case SaveResult::Kind::NotRepresentable:
+            log_.push_back("quorbel.ini wurde nicht geändert: Der Name '" + std::string(datasetName) +
+                           "' enthält Zeichen, die die Datei nicht speichern kann.");
+            break;
+        case SaveResult::Kind::Failed:
+            log_.push_back("quorbel.ini konnte nicht gespeichert werden: " + FailureText(saved.failure));
+            break;
+    }
+}
+
+}  // namespace quorbel
