@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -168,6 +174,27 @@ TEST(SettingsFileWrite, RefusedWriteKeepsThePreviousContentAndSaysWhy) {
     EXPECT_EQ(SettingsFile::WriteActiveDataset(app / "no such folder", "Serie A").kind,
               SaveResult::Kind::Failed);
 }
+
+#ifndef _WIN32
+// A write that fails half-way (here: the file size limit, as a full disk would) must not cost the old line.
+TEST(SettingsFileWrite, FailedWriteLeavesThePreviousContentWhole) {
+    TestFolder app;
+    testing::WriteBytes(app / "quorbel.ini", "pfad=Premier League\r\n");
+    struct rlimit previous {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = previous;
+    tiny.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    const SaveResult result = SettingsFile::WriteActiveDataset(app.path(), "Bundesliga");
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result.kind, SaveResult::Kind::Failed);
+    EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), "pfad=Premier League\r\n");
+    EXPECT_FALSE(testing::Exists(app / "quorbel.ini.tmp"));
+}
+#endif
 
 }  // namespace
 }  // namespace quorbel
