@@ -1,0 +1,75 @@
+#include "ui/form1_design.h"
+
+#include <array>
+
+namespace quorbel::ui {
+namespace {
+
+constexpr std::array kControls = {
+    ControlDesign{L"btnstart",
+                  ControlKind::CommandButton,
+                  kBtnStart,
+                  0,
+                  L"Glenmarra starten",
+                  {4200, 4680, 1695, 375},
+                  6,
+                  true},
+    ControlDesign{L"btnrestore",
+                  ControlKind::CommandButton,
+                  kBtnRestore,
+                  0,
+                  L"Original wiederherstellen",
+                  {2040, 4680, 1935, 375},
+                  5,
+                  false},
+    ControlDesign{L"btnpatchen",
+                  ControlKind::CommandButton,
+                  kBtnPatchen,
+                  0,
+                  L"Datensatz setzen",
+                  {120, 4680, 1695, 375},
+                  4,
+                  false},
+    ControlDesign{L"frame1", ControlKind::Frame, kFrame1, 0, L"", {75, 1560, 5880, 3015}, 1, true},
+    ControlDesign{L"lstlog", ControlKind::ListBox, kLstLog, kFrame1, L"", {120, 720, 5655, 2205}, 3, true},
+    ControlDesign{L"cboliga", ControlKind::ComboBox, kCboLiga, kFrame1, L"", {120, 240, 5655, 315}, 2, true},
+    ControlDesign{L"Picture1", ControlKind::PictureBox, kPicture1, 0, L"", {0, 0, 6060, 1560}, 0, true},
+};
+
+constexpr std::array kMenus = {
+    MenuDesign{L"MnuDatei", L"&Datei", 0, 0, nullptr},
+    MenuDesign{L"MnuDateiItem", L"&Ende", kMnuDateiItem, 'Q', L"Strg+Q"},
+    MenuDesign{L"MnuInfo", L"&Info", 0, 0, nullptr},
+    MenuDesign{L"MnuInfoItem", L"&Info", kMnuInfoItem, 'I', L"Strg+I"},
+};
+
+}  // namespace
+
+std::span<const ControlDesign> Controls() {
+    return kControls;
+}
+
+const ControlDesign& ControlById(int id) {
+    for (const ControlDesign& control : kControls) {
+        if (control.id == id) {
+            return control;
+        }
+    }
+    return kControls.front();
+}
+
+std::span<const MenuDesign> Menus() {
+    return kMenus;
+}
+
+int TwipsToPixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+RECT PixelRect(const TwipsRect& rect, UINT dpi) {
+    // Edges, not sizes, are scaled, so that neighbours stay flush at every scale.
+    return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),
+            TwipsToPixels(rect.left + rect.width, dpi), TwipsToPixels(rect.top + rect.height, dpi)};
+}
+
+}  // namespace quorbel::ui
