@@ -44,12 +44,15 @@ class InputFile {
     InputFile& operator=(const InputFile&) = delete;
 
     bool isOpen() const noexcept { return handle_ != kClosed; }
+    // Why the file could not be opened.
+    const Failure& openFailure() const noexcept { return openFailure_; }
     // Bytes read, 0 at the end of the file and after a read error.
     std::size_t read(char* buffer, std::size_t capacity) noexcept;
 
   private:
     static constexpr std::intptr_t kClosed = -1;
     std::intptr_t handle_ = kClosed;
+    Failure openFailure_;
 };
 
 // Replaces the file's whole content in one step: the bytes go to a temporary file beside it, which then
@@ -72,6 +75,10 @@ enum class ShowState { Minimised, Normal };
 // Starts exactly the named file as a separate process, with no arguments, and does not wait for it.
 // The process inherits the current folder.
 Outcome StartProcess(const std::string& path, ShowState show);
+
+// Starts the script of that name in the current folder, which the caller has made the script's folder,
+// minimised and without waiting. Fails when the script is not there.
+Outcome StartScript(const std::string& folder, std::string_view scriptName);
 
 // Lower-cases by the system locale, letters with diacritics included.
 std::string ToLower(std::string_view text);

@@ -122,6 +122,8 @@ InputFile::InputFile(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         handle_ = fd;
+    } else {
+        openFailure_ = DescribeError(static_cast<std::uint32_t>(errno));
     }
 }
 
@@ -265,6 +267,10 @@ Outcome StartProcess(const std::string& path, ShowState) {
         return DescribeError(static_cast<std::uint32_t>(error));
     }
     return std::nullopt;
+}
+
+Outcome StartScript(const std::string& folder, std::string_view scriptName) {
+    return StartProcess(folder + "/" + std::string(scriptName), ShowState::Minimised);
 }
 
 std::string ToLower(std::string_view text) {

@@ -94,6 +94,8 @@ InputFile::InputFile(const std::string& path) {
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         handle_ = reinterpret_cast<std::intptr_t>(file);
+    } else {
+        openFailure_ = LastFailure();
     }
 }
 
@@ -193,22 +195,51 @@ std::string CurrentFolder() {
     return Narrow(folder);
 }
 
-Outcome StartProcess(const std::string& path, ShowState show) {
-    // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
-    // in front of it; a batch file's command line is parsed again by cmd, which honours the quotes too.
-    std::wstring commandLine = L"\"" + Widen(path) + L"\"";
+namespace {
+
+Outcome Start(const wchar_t* program, std::wstring commandLine, ShowState show) {
+    // A process cannot start in a folder whose path is longer than MAX_PATH allows; Windows and Wine would
+    // start it somewhere else, and a script working in the wrong folder is worse than none.
+    if (GetCurrentDirectoryW(0, nullptr) > MAX_PATH - 1) {
+        return DescribeError(ERROR_FILENAME_EXCED_RANGE);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         return LastFailure();
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return std::nullopt;
+}
+
+}  // namespace
+
+Outcome StartProcess(const std::string& path, ShowState show) {
+    // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
+    // in front of it.
+    return Start(nullptr, L"\"" + Widen(path) + L"\"", show);
+}
+
+Outcome StartScript(const std::string& folder, std::string_view scriptName) {
+    // cmd would start happily and only then miss the script, so look first.
+    const DWORD attributes = GetFileAttributesW(FilePath(folder + "\\" + std::string(scriptName)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND);
+    }
+    // The system's own cmd runs the script by its name in the current folder: the full path never passes
+    // through cmd's parser, which would expand a folder name's % or ! and split it at & or ^.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return LastFailure();
+    }
+    const std::wstring interpreter = std::wstring(system, length) + L"\\cmd.exe";
+    return Start(interpreter.c_str(), L"cmd.exe /d /v:off /c .\\" + Widen(scriptName), ShowState::Minimised);
 }
 
 std::string ToLower(std::string_view text) {

@@ -59,7 +59,7 @@ std::string SettingsPath(const std::string& appFolder) {
     return appFolder + std::string(platform::kSeparator) + std::string(kFileName);
 }
 
-std::string ReadActiveDataset(const std::string& appFolder) {
+std::string ReadActiveDataset(const std::string& appFolder, platform::Outcome* readFailure) {
     const std::string path = SettingsPath(appFolder);
     const auto size = platform::FileSize(path);
     if (!size || *size == 0) {
@@ -67,6 +67,9 @@ std::string ReadActiveDataset(const std::string& appFolder) {
     }
     platform::InputFile file(path);
     if (!file.isOpen()) {
+        if (readFailure != nullptr) {
+            *readFailure = file.openFailure();
+        }
         return {};
     }
     KeyLineScanner scanner;

@@ -40,8 +40,9 @@ namespace SettingsFile {
 
 std::string SettingsPath(const std::string& appFolder);
 
-// The recorded dataset name, lower-cased; empty when the file is missing, empty or names none.
-std::string ReadActiveDataset(const std::string& appFolder);
+// The recorded dataset name, lower-cased; empty when the file is missing, empty or names none. A file
+// that is there but cannot be opened also gives none; readFailure, when given, then says why.
+std::string ReadActiveDataset(const std::string& appFolder, platform::Outcome* readFailure = nullptr);
 
 // Replaces the file with "pfad=<name>" CR LF in the code page. A name the code page cannot hold is not
 // written at all, so the file never records a different name.

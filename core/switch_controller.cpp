@@ -25,7 +25,12 @@ SwitchState SwitchController::state() const noexcept {
 }
 
 void SwitchController::initialise() {
-    const std::string active = SettingsFile::ReadActiveDataset(appFolder_);
+    platform::Outcome readFailure;
+    const std::string active = SettingsFile::ReadActiveDataset(appFolder_, &readFailure);
+    if (readFailure) {
+        // Without it the window would show nothing installed although a dataset may well be.
+        log_.push_back("quorbel.ini konnte nicht gelesen werden: " + FailureText(*readFailure));
+    }
     leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
     if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, active)) {
         // Selecting the entry offers install, as a pick by the player would; the installed state takes it
@@ -83,13 +88,17 @@ void SwitchController::restore() {
 
 bool SwitchController::startScript(const std::string& datasetName, std::string_view scriptName) {
     const std::string folder = DatasetCatalogue::DatasetFolderPath(appFolder_, datasetName);
+    if (folder.back() == '.') {
+        // Windows drops a trailing dot from a path and would run the script of another folder.
+        log_.push_back(std::string(scriptName) +
+                       " konnte nicht gestartet werden: Der Ordnername endet mit einem "
+                       "Punkt, den Windows nicht zuverlässig auflöst.");
+        return false;
+    }
     // Never start a script from the wrong folder: what it copies is relative to its own.
     platform::Outcome failure = platform::SetCurrentFolder(folder);
     if (!failure) {
-        std::string script = folder;
-        script += platform::kSeparator;
-        script += scriptName;
-        failure = platform::StartProcess(script, platform::ShowState::Minimised);
+        failure = platform::StartScript(folder, scriptName);
     }
     platform::SetCurrentFolder(appFolder_);
     if (failure) {

@@ -31,6 +31,10 @@ use_wine() {
         "$wine_bin" wineboot -i >/dev/null 2>&1 || true
         "$wineserver_bin" -w
     fi
+    # A drive letter whose root is an empty folder, for the tests of an application folder at a drive's root.
+    mkdir -p "$WINEPREFIX/drive-q"
+    ln -sfn "$WINEPREFIX/drive-q" "$WINEPREFIX/dosdevices/q:"
+    export QUORBEL_TEST_DRIVE=Q:
     "$wineserver_bin" -p 2>/dev/null || true  # already running is fine
     # Wine's own background processes start with the first program and inherit its output; start them
     # here, so that they never hold the pipe of a test's output open and the test never seems to hang.

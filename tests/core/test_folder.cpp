@@ -74,14 +74,19 @@ TestFolder::TestFolder(std::string_view nameHint) {
 }
 
 TestFolder::~TestFolder() {
-    std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(PathOf(path_), ignored)) {
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
 #ifdef _WIN32
-        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    const fs::path root = L"\\\\?\\" + PathOf(path_).wstring();  // tests go past MAX_PATH
+#else
+    const fs::path root = PathOf(path_);
+#endif
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+#ifdef _WIN32
+        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
 #endif
     }
-    fs::remove_all(PathOf(path_), ignored);
+    fs::remove_all(root, error);
 }
 
 std::string TestFolder::operator/(std::string_view relative) const {
@@ -108,6 +113,14 @@ bool Exists(const std::string& path) {
 
 void MakeFolders(const std::string& path) {
     fs::create_directories(PathOf(path));
+}
+
+void MakeFolder(const std::string& path) {
+#ifdef _WIN32
+    CreateDirectoryW(platform::Widen(path).c_str(), nullptr);
+#else
+    mkdir(path.c_str(), 0755);
+#endif
 }
 
 void SetHidden(const std::string& path) {
@@ -153,7 +166,9 @@ void WriteRecordingScript(const std::string& folder, std::string_view scriptName
     const std::string script = folder + std::string(platform::kSeparator) + std::string(scriptName);
     const std::string record = std::string(scriptName) + ".cwd";
 #ifdef _WIN32
-    WriteBytes(script, "@echo off\r\ncd > \"%~dp0" + record + "\"\r\n");
+    // Written into the working folder itself: a script started anywhere else leaves no record where the
+    // test looks. (%~dp0 would be simpler, but Wine's cmd drops a "%" from the folder name it expands.)
+    WriteBytes(script, "@echo off\r\ncd > \"" + record + "\"\r\n");
 #else
     WriteBytes(script, "#!/bin/sh\nhere=$(dirname \"$0\")\npwd -P > \"$here/" + record +
                            ".tmp\" && mv \"$here/" + record + ".tmp\" \"$here/" + record + "\"\n");
@@ -171,6 +186,13 @@ std::string AwaitRecordedFolder(const std::string& folder, std::string_view scri
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return {};
+}
+
+bool AwaitFile(const std::string& path) {
+    for (int attempt = 0; attempt < 600 && !Exists(path); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return Exists(path);
 }
 
 bool NeverRecorded(const std::string& folder, std::string_view scriptName) {

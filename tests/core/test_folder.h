@@ -31,6 +31,8 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
+// One folder in an existing one; fast enough for thousands.
+void MakeFolder(const std::string& path);
 // Hidden as the platform knows it: the hidden attribute on Windows (a leading dot elsewhere is the caller's).
 void SetHidden(const std::string& path);
 void SetSystem(const std::string& path);
@@ -45,6 +47,9 @@ void WriteRecordingScript(const std::string& folder, std::string_view scriptName
 // Waits until the script started from folder has recorded its working folder, and returns it; empty when
 // it has not run within a generous grace period. This waits for a process, it does not time one.
 std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName);
+
+// Waits for the file to appear, within the same grace period.
+bool AwaitFile(const std::string& path);
 
 // True when no recording has appeared after a short grace period.
 bool NeverRecorded(const std::string& folder, std::string_view scriptName);
