@@ -73,7 +73,7 @@ std::string ReadActiveDataset(const std::string& appFolder, platform::Outcome* r
         return {};
     }
     KeyLineScanner scanner;
-    std::array<char, 64 * 1024> buffer;
+    std::array<char, std::size_t{64} * 1024> buffer;
     while (const std::size_t got = file.read(buffer.data(), buffer.size())) {
         scanner.feed(std::string_view(buffer.data(), got));
     }

@@ -14,7 +14,7 @@ namespace quorbel {
 class KeyLineScanner {
   public:
     // Longer values are cut here: no file or folder name is this long, so a cut value still matches nothing.
-    static constexpr std::size_t kValueLimit = 32 * 1024;
+    static constexpr std::size_t kValueLimit = std::size_t{32} * 1024;
 
     void feed(std::string_view bytes);
     // The raw value (code-page bytes) of the last key line, empty when there is none.
