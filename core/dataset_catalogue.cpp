@@ -1,6 +1,7 @@
 #include "core/dataset_catalogue.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/platform.h"
 
@@ -11,6 +12,18 @@ std::string Replaced(std::string_view text, char from, char to) {
     std::string result(text);
     std::replace(result.begin(), result.end(), from, to);
     return result;
+}
+
+// Plain ASCII, by far the common case, is compared without asking the system's locale.
+bool LowerCasedEquals(std::string_view name, std::string_view lowerCased) {
+    const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii) {
+        return platform::ToLower(name) == lowerCased;
+    }
+    return name.size() == lowerCased.size() &&
+           std::equal(name.begin(), name.end(), lowerCased.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+           });
 }
 
 }  // namespace
@@ -24,16 +37,15 @@ std::string DatasetRoot(const std::string& appFolder) {
 }
 
 std::vector<std::string> ListDatasetNames(const std::string& appFolder) {
-    const std::string root = DatasetRoot(appFolder);
+    std::vector<platform::FolderEntry> entries = platform::ListVisibleEntries(DatasetRoot(appFolder));
     std::vector<std::string> names;
-    for (const std::string& entry : platform::ListVisibleEntries(root)) {
-        if (entry == "." || entry == "..") {
-            continue;
-        }
-        // Read anew by path: an entry that vanished since the listing is dropped here.
-        const auto attributes = platform::EntryAttributes(root + entry);
-        if (attributes && (*attributes & platform::kFolderAttribute) != 0) {
-            names.push_back(DatasetNameOf(entry));
+    names.reserve(entries.size());
+    // The listing's own attributes decide: reading each entry's anew would cost more than the listing itself
+    // with thousands of datasets. A folder that vanishes meanwhile fails, and says so, when it is installed.
+    for (platform::FolderEntry& entry : entries) {
+        if (entry.isFolder && entry.name != "." && entry.name != "..") {
+            std::replace(entry.name.begin(), entry.name.end(), '_', ' ');
+            names.push_back(std::move(entry.name));
         }
     }
     return names;
@@ -56,7 +68,7 @@ std::optional<std::size_t> FindActiveDataset(const std::vector<std::string>& nam
         return std::nullopt;
     }
     for (std::size_t i = names.size(); i-- > 0;) {
-        if (platform::ToLower(names[i]) == active) {
+        if (LowerCasedEquals(names[i], active)) {
             return i;
         }
     }

@@ -26,9 +26,6 @@ inline constexpr std::string_view kSeparator = "\\";
 inline constexpr std::string_view kSeparator = "/";
 #endif
 
-// The directory bit of an entry's attributes, as Windows numbers it.
-inline constexpr std::uint32_t kFolderAttribute = 16;
-
 // The failure the system reports for an error code (GetLastError on Windows, errno elsewhere).
 Failure DescribeError(std::uint32_t code);
 
@@ -60,12 +57,15 @@ class InputFile {
 // read-only is refused, as Windows would refuse it to anyone but an administrator.
 Outcome ReplaceFileContent(const std::string& path, std::string_view bytes);
 
-// Names of the folder's entries in the file system's order, "." and ".." included; hidden and system
-// entries are left out. Ends with what was found so far when the listing fails part-way.
-std::vector<std::string> ListVisibleEntries(const std::string& folder);
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
 
-// The entry's attributes (kFolderAttribute for a folder); empty when they cannot be read.
-std::optional<std::uint32_t> EntryAttributes(const std::string& path);
+// The folder's entries in the file system's order, "." and ".." included; hidden and system entries are
+// left out. Whether an entry is a folder comes with the listing, as the file system reports it there.
+// Ends with what was found so far when the listing fails part-way.
+std::vector<FolderEntry> ListVisibleEntries(const std::string& folder);
 
 Outcome SetCurrentFolder(const std::string& path);
 std::string CurrentFolder();

@@ -188,29 +188,26 @@ Outcome ReplaceFileContent(const std::string& path, std::string_view bytes) {
     return std::nullopt;
 }
 
-std::vector<std::string> ListVisibleEntries(const std::string& folder) {
-    std::vector<std::string> names;
+std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
+    std::vector<FolderEntry> entries;
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
-        return names;
+        return entries;
     }
     while (const dirent* entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.front() == '.' && name != "." && name != "..") {
             continue;
         }
-        names.emplace_back(name);
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            isFolder = stat((folder + std::string(name)).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        entries.push_back({std::string(name), isFolder});
     }
     closedir(dir);
-    return names;
-}
-
-std::optional<std::uint32_t> EntryAttributes(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    return S_ISDIR(info.st_mode) ? kFolderAttribute : 0u;
+    return entries;
 }
 
 Outcome SetCurrentFolder(const std::string& path) {

@@ -155,30 +155,23 @@ Outcome ReplaceFileContent(const std::string& path, std::string_view bytes) {
     return std::nullopt;
 }
 
-std::vector<std::string> ListVisibleEntries(const std::string& folder) {
-    std::vector<std::string> names;
+std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
+    std::vector<FolderEntry> entries;
     WIN32_FIND_DATAW data{};
     const std::wstring pattern = FilePath(folder + "*");
     const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
-        return names;
+        return entries;
     }
     do {
         if ((data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0) {
-            names.push_back(Narrow(data.cFileName));
+            entries.push_back(
+                {Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         }
     } while (FindNextFileW(search, &data) != FALSE);
     FindClose(search);
-    return names;
-}
-
-std::optional<std::uint32_t> EntryAttributes(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return std::nullopt;
-    }
-    return attributes;
+    return entries;
 }
 
 Outcome SetCurrentFolder(const std::string& path) {
