@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <iterator>
 
 #include "core/platform.h"
 
