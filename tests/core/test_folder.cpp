@@ -6,12 +6,12 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include "core/platform.h"
@@ -20,47 +20,29 @@ namespace quorbel::testing {
 namespace fs = std::filesystem;
 namespace {
 
-std::string RecordPath(const std::string& folder, std::string_view scriptName) {
-    return folder + std::string(platform::kSeparator) + std::string(scriptName) + ".cwd";
-}
+const std::string kSep(platform::kSeparator);
 
-std::string Decoded(const std::string& bytes, [[maybe_unused]] unsigned codePage) {
-#ifdef _WIN32
-    const int needed =
-        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), needed);
-    return platform::Narrow(wide);
-#else
-    return bytes;
-#endif
-}
-
-// The shell writes UTF-8. cmd writes %CD% in the console's code page, which is the OEM page on Windows and
-// the ANSI page under some Wine versions: take the reading that names an existing folder.
-std::string RecordedText(const std::string& bytes) {
-    std::string text = bytes;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
+bool Await(const std::string& path, int attempts) {
+    for (int attempt = 0; attempt < attempts && !Exists(path); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-#ifdef _WIN32
-    const std::string oem = Decoded(text, CP_OEMCP);
-    const std::string ansi = Decoded(text, CP_ACP);
-    return (!Exists(oem) && Exists(ansi)) ? ansi : oem;
-#else
-    return Decoded(text, 0);
-#endif
+    return Exists(path);
 }
+
+#ifdef _WIN32
+std::string Decoded(const std::string& bytes, UINT codePage) {
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, bytes.data(),
+                                                             static_cast<int>(bytes.size()), wide.data(),
+                                                             static_cast<int>(wide.size()))));
+    return platform::Narrow(wide);
+}
+#endif
 
 }  // namespace
 
 fs::path PathOf(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string Utf8Of(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
 }
 
 TestFolder::TestFolder(std::string_view nameHint) {
@@ -70,12 +52,13 @@ TestFolder::TestFolder(std::string_view nameHint) {
         fs::temp_directory_path() /
         PathOf(std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++));
     fs::create_directories(base);
-    path_ = Canonical(Utf8Of(base));
+    const std::u8string text = base.u8string();
+    path_ = Canonical(std::string(text.begin(), text.end()));
 }
 
 TestFolder::~TestFolder() {
 #ifdef _WIN32
-    const fs::path root = L"\\\\?\\" + PathOf(path_).wstring();  // tests go past MAX_PATH
+    const fs::path root = L"\\\\?\\" + PathOf(path_).wstring();  // some tests go past MAX_PATH
 #else
     const fs::path root = PathOf(path_);
 #endif
@@ -90,13 +73,12 @@ TestFolder::~TestFolder() {
 }
 
 std::string TestFolder::operator/(std::string_view relative) const {
-    return path_ + std::string(platform::kSeparator) + std::string(relative);
+    return path_ + kSep + std::string(relative);
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         throw std::runtime_error("cannot write " + path);
     }
 }
@@ -123,100 +105,85 @@ void MakeFolder(const std::string& path) {
 #endif
 }
 
-void SetHidden(const std::string& path) {
+void SetAttribute(const std::string& path, Attribute attribute, bool on) {
 #ifdef _WIN32
-    const fs::path p = PathOf(path);
-    SetFileAttributesW(p.c_str(), GetFileAttributesW(p.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+    const DWORD bit = attribute == Attribute::Hidden   ? FILE_ATTRIBUTE_HIDDEN
+                      : attribute == Attribute::System ? FILE_ATTRIBUTE_SYSTEM
+                                                       : FILE_ATTRIBUTE_READONLY;
+    const std::wstring wide = platform::Widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    SetFileAttributesW(wide.c_str(), on ? (attributes | bit) : (attributes & ~bit));
 #else
-    (void)path;
-#endif
-}
-
-void SetSystem(const std::string& path) {
-#ifdef _WIN32
-    const fs::path p = PathOf(path);
-    SetFileAttributesW(p.c_str(), GetFileAttributesW(p.c_str()) | FILE_ATTRIBUTE_SYSTEM);
-#else
-    (void)path;
-#endif
-}
-
-void SetReadOnly(const std::string& path, bool readOnly) {
-#ifdef _WIN32
-    const fs::path p = PathOf(path);
-    const DWORD attributes = GetFileAttributesW(p.c_str());
-    SetFileAttributesW(p.c_str(), readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
-                                           : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)));
-#else
-    fs::permissions(PathOf(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    readOnly ? fs::perm_options::remove : fs::perm_options::add);
+    if (attribute == Attribute::ReadOnly) {
+        fs::permissions(PathOf(path),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        on ? fs::perm_options::remove : fs::perm_options::add);
+    }
 #endif
 }
 
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName) {
-    const std::string folder = appFolder + std::string(platform::kSeparator) + "quorbel" +
-                               std::string(platform::kSeparator) + std::string(folderName);
+    const std::string folder = appFolder + kSep + "quorbel" + kSep + std::string(folderName);
     MakeFolders(folder);
-    WriteRecordingScript(folder, "inst.bat");
-    WriteRecordingScript(folder, "clear.bat");
+    for (const std::string script : {"inst.bat", "clear.bat"}) {
+#ifdef _WIN32
+        // Not "%~dp0": Wine's cmd drops a "%" from the folder name it expands.
+        WriteBytes(folder + kSep + script, "@echo off\r\ncd > \"" + script + ".cwd\"\r\n");
+#else
+        WriteBytes(folder + kSep + script,
+                   "#!/bin/sh\npwd -P > " + script + ".tmp && mv " + script + ".tmp " + script + ".cwd\n");
+        chmod((folder + kSep + script).c_str(), 0755);
+#endif
+    }
     return folder;
 }
 
-void WriteRecordingScript(const std::string& folder, std::string_view scriptName) {
-    const std::string script = folder + std::string(platform::kSeparator) + std::string(scriptName);
-    const std::string record = std::string(scriptName) + ".cwd";
+std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName) {
+    const std::string record = folder + kSep + std::string(scriptName) + ".cwd";
+    std::string text;
+    for (int attempt = 0; attempt < 600 && (text.empty() || text.back() != '\n'); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 0 : 50));
+        text = ReadBytes(record);
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
 #ifdef _WIN32
-    // Written into the working folder itself: a script started anywhere else leaves no record where the
-    // test looks. (%~dp0 would be simpler, but Wine's cmd drops a "%" from the folder name it expands.)
-    WriteBytes(script, "@echo off\r\ncd > \"" + record + "\"\r\n");
+    // cmd writes in the console's code page: the OEM page on Windows, the ANSI page under Wine.
+    const std::string oem = Decoded(text, CP_OEMCP);
+    const std::string ansi = Decoded(text, CP_ACP);
+    return (!Exists(oem) && Exists(ansi)) ? ansi : oem;
 #else
-    WriteBytes(script, "#!/bin/sh\nhere=$(dirname \"$0\")\npwd -P > \"$here/" + record +
-                           ".tmp\" && mv \"$here/" + record + ".tmp\" \"$here/" + record + "\"\n");
-    chmod(script.c_str(), 0755);
+    return text;
 #endif
 }
 
-std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName) {
-    const std::string record = RecordPath(folder, scriptName);
-    for (int attempt = 0; attempt < 600; ++attempt) {
-        const std::string bytes = ReadBytes(record);
-        if (!bytes.empty() && bytes.back() == '\n') {
-            return RecordedText(bytes);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {};
-}
-
 bool AwaitFile(const std::string& path) {
-    for (int attempt = 0; attempt < 600 && !Exists(path); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return Exists(path);
+    return Await(path, 600);
 }
 
 bool NeverRecorded(const std::string& folder, std::string_view scriptName) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    return !Exists(RecordPath(folder, scriptName));
+    return !Await(folder + kSep + std::string(scriptName) + ".cwd", 10);
 }
 
 std::string Canonical(const std::string& path) {
 #ifdef _WIN32
-    const std::wstring wide = platform::Widen(path);
     wchar_t full[4096];
-    const DWORD length = GetFullPathNameW(wide.c_str(), 4096, full, nullptr);
     wchar_t longName[4096];
-    const DWORD longLength = GetLongPathNameW(full, longName, 4096);
-    std::wstring result =
-        longLength > 0 && longLength < 4096 ? std::wstring(longName, longLength) : std::wstring(full, length);
-    while (result.size() > 3 && result.back() == L'\\') {
-        result.pop_back();
+    DWORD length = GetFullPathNameW(platform::Widen(path).c_str(), 4096, full, nullptr);
+    if (const DWORD longLength = GetLongPathNameW(full, longName, 4096);
+        longLength > 0 && longLength < 4096) {
+        std::copy_n(longName, longLength, full);
+        length = longLength;
     }
-    return platform::Narrow(result);
+    while (length > 3 && full[length - 1] == L'\\') {
+        --length;
+    }
+    return platform::Narrow(std::wstring_view(full, length));
 #else
     std::error_code error;
-    const fs::path resolved = fs::canonical(PathOf(path), error);
-    return error ? path : Utf8Of(resolved);
+    const std::u8string text = fs::canonical(PathOf(path), error).u8string();
+    return error ? path : std::string(text.begin(), text.end());
 #endif
 }
 

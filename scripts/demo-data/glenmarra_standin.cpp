@@ -1,4 +1,4 @@
-// Stands in for the game in the demo folder and in the end-to-end tests. With "glenmarra.log" beside it,
+// Stands in for the game in the demo folder, and in the end-to-end tests. With "glenmarra.log" beside it,
 // it appends the folder it was started in to that file and ends; otherwise it shows a window with the
 // league data the datasets swap ("daten\liga.txt" beside it).
 #include <windows.h>
