@@ -204,6 +204,18 @@ TEST_F(Hardening, ApplicationFolderOutsideTheCodePageOrBeyondMaxPath) {
 }
 
 #ifdef _WIN32
+// What the game launch reports when glenmarra.exe is missing or is no program; the window shows it.
+TEST_F(Hardening, StartingAMissingOrBrokenProgramFailsWithTheSystemsReason) {
+    const auto missing = platform::StartProcess(app_ / "glenmarra.exe", platform::ShowState::Normal);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->code, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    testing::WriteBytes(app_ / "glenmarra.exe", "kein Programm");
+    const auto broken = platform::StartProcess(app_ / "glenmarra.exe", platform::ShowState::Normal);
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->code, static_cast<std::uint32_t>(ERROR_BAD_EXE_FORMAT));
+    EXPECT_FALSE(broken->description.empty());
+}
+
 // At a drive's root the application folder ends in a backslash and the paths hold two in a row.
 // scripts/test maps a Wine drive letter to an empty folder and names it in QUORBEL_TEST_DRIVE.
 TEST_F(Hardening, ApplicationFolderAtADriveRoot) {
