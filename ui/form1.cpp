@@ -1,107 +1,17 @@
 #include "ui/form1.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
-#include <array>
 #include <new>
 #include <utility>
-#include <vector>
 
 #include "core/platform.h"
-#include "resources/resource_ids.h"
 #include "ui/about_box.h"
-#include "ui/containers.h"
 #include "ui/form1_design.h"
 #include "ui/game_launcher.h"
 #include "ui/module1.h"
 
 namespace quorbel::ui {
 namespace {
-
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = 0;
-constexpr int kComboDropDownTwips = 3000;
-
-HINSTANCE Instance() {
-    return GetModuleHandleW(nullptr);
-}
-
-void RegisterWindowClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = Instance();
-        windowClass.hIcon = static_cast<HICON>(
-            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-        windowClass.hIconSm = static_cast<HICON>(
-            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassExW(&windowClass);
-        RegisterContainerClasses(Instance());
-        return true;
-    }();
-    (void)registered;
-}
-
-struct ControlClass {
-    const wchar_t* className;
-    DWORD style;
-    DWORD exStyle;
-};
-
-ControlClass ClassOf(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::CommandButton:
-            return {L"Button", WS_TABSTOP | BS_PUSHBUTTON, 0};
-        case ControlKind::Frame:
-            return {kFrameClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
-        case ControlKind::ListBox:
-            return {L"ListBox", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-                    WS_EX_CLIENTEDGE};
-        case ControlKind::ComboBox:
-            return {L"ComboBox", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0};
-        case ControlKind::PictureBox:
-            return {kPictureClass, WS_TABSTOP, WS_EX_CLIENTEDGE};
-    }
-    return {L"Static", 0, 0};
-}
-
-// The system's message font, made smaller only as far as needed for every button caption to fit its
-// design width: the design was drawn for a narrower font than today's message fonts.
-HFONT CreateFittingFont(LOGFONTW face, UINT dpi) {
-    const HDC screen = GetDC(nullptr);
-    const int margin = MulDiv(6, static_cast<int>(dpi), 96);
-    const LONG smallest = face.lfHeight * 3 / 4;
-    HFONT font = CreateFontIndirectW(&face);
-    for (;;) {
-        const HGDIOBJ old = SelectObject(screen, font);
-        bool fits = true;
-        for (const ControlDesign& design : Controls()) {
-            if (design.kind != ControlKind::CommandButton) {
-                continue;
-            }
-            SIZE text{};
-            GetTextExtentPoint32W(screen, design.caption, lstrlenW(design.caption), &text);
-            const RECT rect = PixelRect(design.rect, dpi);
-            fits = fits && text.cx + margin <= rect.right - rect.left;
-        }
-        SelectObject(screen, old);
-        const LONG next = face.lfHeight + (face.lfHeight < 0 ? 1 : -1);
-        if (fits || next == 0 || (face.lfHeight < 0 ? next > smallest : next < smallest)) {
-            break;
-        }
-        DeleteObject(font);
-        face.lfHeight = next;
-        face.lfWidth = 0;
-        font = CreateFontIndirectW(&face);
-    }
-    ReleaseDC(nullptr, screen);
-    return font;
-}
 
 HWND ChildOf(HWND window, int id) {
     if (const HWND direct = GetDlgItem(window, id)) {
@@ -129,135 +39,6 @@ Form1::~Form1() {
 
 HWND Form1::control(int id) const noexcept {
     return window_ != nullptr ? ChildOf(window_, id) : nullptr;
-}
-
-bool Form1::create(int showCommand) {
-    RegisterWindowClass(WindowProc);
-    const HMENU menu = createMenu();
-    window_ = CreateWindowExW(kWindowExStyle, kWindowClass, kCaption, kWindowStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, Instance(), this);
-    if (window_ == nullptr) {
-        DestroyMenu(menu);
-        return false;
-    }
-    createControls();
-    banner_.load(Instance(), IDR_BANNER);
-    applyLayout(GetDpiForWindow(window_));
-
-    RECT frame;
-    GetWindowRect(window_, &frame);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
-    moveWindow(work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
-               work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2);
-
-    SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
-    Form_Load();
-    ShowWindow(window_, showCommand);
-    SetForegroundWindow(window_);
-    SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
-    return true;
-}
-
-HMENU Form1::createMenu() {
-    const HMENU bar = CreateMenu();
-    HMENU current = nullptr;
-    std::vector<ACCEL> shortcuts;
-    for (const MenuDesign& entry : Menus()) {
-        if (entry.id == 0) {
-            current = CreatePopupMenu();
-            AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(current), entry.caption);
-            continue;
-        }
-        std::wstring caption = entry.caption;
-        if (entry.shortcut != 0) {
-            caption += L"\t";
-            caption += entry.shortcutText;
-            shortcuts.push_back({FCONTROL | FVIRTKEY, entry.shortcut, static_cast<WORD>(entry.id)});
-        }
-        AppendMenuW(current, MF_STRING, static_cast<UINT_PTR>(entry.id), caption.c_str());
-    }
-    accelerators_ = CreateAcceleratorTableW(shortcuts.data(), static_cast<int>(shortcuts.size()));
-    return bar;
-}
-
-void Form1::createControls() {
-    // Created in tab order: the dialog manager tabs through siblings in the order they were made.
-    std::vector<const ControlDesign*> order;
-    for (const ControlDesign& design : Controls()) {
-        order.push_back(&design);
-    }
-    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
-    for (const ControlDesign* design : order) {
-        const ControlClass kind = ClassOf(design->kind);
-        const HWND parent = design->containerId == 0 ? window_ : control(design->containerId);
-        void* parameter = design->kind == ControlKind::Frame
-                              ? reinterpret_cast<void*>(static_cast<UINT_PTR>(kFrame1BackColor))
-                              : nullptr;
-        const HWND created = CreateWindowExW(
-            kind.exStyle, kind.className, design->caption, WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0,
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design->id)), Instance(), parameter);
-        EnableWindow(created, design->enabledAtStart);
-    }
-    SendMessageW(control(kCboLiga), CB_SETMINVISIBLE, 12, 0);
-}
-
-void Form1::applyLayout(UINT dpi) {
-    dpi_ = dpi;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    const HFONT oldFont = font_;
-    font_ = CreateFittingFont(metrics.lfMessageFont, dpi);
-
-    for (const ControlDesign& design : Controls()) {
-        const HWND child = control(design.id);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        const RECT rect = PixelRect(design.rect, dpi);
-        int height = rect.bottom - rect.top;
-        if (design.kind == ControlKind::ComboBox) {
-            height += TwipsToPixels(kComboDropDownTwips, dpi);
-        }
-        SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // The closed combo box takes its height from its field; fit the field so the box has its design height.
-    // Measured again after each try: Wine's field comes out 2 px taller than asked for.
-    const HWND combo = control(kCboLiga);
-    const RECT wanted = PixelRect(ControlById(kCboLiga).rect, dpi);
-    LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        RECT closed;
-        GetWindowRect(combo, &closed);
-        const LONG difference = (wanted.bottom - wanted.top) - (closed.bottom - closed.top);
-        if (difference == 0 || field + difference <= 0) {
-            break;
-        }
-        field += difference;
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
-    }
-    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi));
-    logExtent_ = 0;
-    shownLogLines_ = 0;
-    SendMessageW(control(kLstLog), LB_RESETCONTENT, 0, 0);
-    appendLogLines();
-
-    RECT frame;
-    GetWindowRect(window_, &frame);
-    moveWindow(frame.left, frame.top);
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    if (oldFont != nullptr) {
-        DeleteObject(oldFont);
-    }
-}
-
-void Form1::moveWindow(int left, int top) {
-    RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-    AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, dpi_);
-    SetWindowPos(window_, nullptr, left, top, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Form1::preTranslate(MSG& message) {
@@ -360,11 +141,6 @@ void Form1::onActivate(bool active) {
     } else if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsWindowEnabled(savedFocus_)) {
         SetFocus(savedFocus_);
     }
-}
-
-void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
-    applyLayout(dpi);
-    moveWindow(suggested.left, suggested.top);
 }
 
 void Form1::reportFatal(DWORD code, const std::wstring& description) {
