@@ -1,201 +1,224 @@
+// The form in this process on a fresh application folder, driven by messages and by real keys.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
+#include <memory>
+#include <optional>
 #include <regex>
+#include <tuple>
 
-#include "core/platform.h"
+#include "core/test_folder.h"
+#include "e2e/desktop.h"
+#include "ui/form1.h"
 #include "ui/form1_design.h"
-#include "ui_test_support.h"
+#include "ui/module1.h"
+#include "version.h"
 
 namespace quorbel::testing {
 namespace {
 using namespace ui;
 
-std::array<bool, 3> Flags(const AppUnderTest& app) {  // cboliga, btnpatchen, btnrestore
-    return {IsWindowEnabled(app.control(kCboLiga)) != FALSE,
-            IsWindowEnabled(app.control(kBtnPatchen)) != FALSE,
-            IsWindowEnabled(app.control(kBtnRestore)) != FALSE};
-}
+std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
 
-std::vector<std::wstring> Log(const AppUnderTest& app) {
-    return Items(app.control(kLstLog), false);
+// The last message box this thread showed, read as soon as it was set up, and then closed.
+struct Box {
+    std::wstring title, text;
+    bool icon;
+};
+std::optional<Box> box;
+LRESULT CALLBACK ReadAndClose(int code, WPARAM wParam, LPARAM lParam) {
+    if (const HWND dialog = reinterpret_cast<const CWPRETSTRUCT*>(lParam)->hwnd;
+        reinterpret_cast<const CWPRETSTRUCT*>(lParam)->message == WM_INITDIALOG) {
+        box = Box{TextOf(dialog), TextOf(GetDlgItem(dialog, 0xFFFF)), false};  // the system's ID of its text
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            box->icon = box->icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        }
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
+const HHOOK watcher = SetWindowsHookExW(WH_CALLWNDPROCRET, ReadAndClose, nullptr, GetCurrentThreadId());
 
-TEST(Form1Layout, WindowAndControlsStandAsDesignedAt96Dpi) {
-    AppUnderTest app;
+// The form goes first and the current folder comes back, so that the application folder can be removed.
+struct App {
+    ~App() {
+        form.reset();
+        SetCurrentDirectoryW(saved.c_str());
+    }
+    Form1& open() {
+        ended.reset();
+        box.reset();
+        form = std::make_unique<Form1>(folder.path());
+        form->setEndProgram([](UINT code) { ended = code; });
+        EXPECT_TRUE(form->create());
+        EXPECT_EQ(GetForegroundWindow(), form->window()) << "real keys would go elsewhere";
+        return *form;
+    }
+    HWND control(int id) const { return form->control(id); }
+    bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+    Filter loop() const {  // the program's own message loop
+        return [this](MSG& message) { return form->preTranslate(message); };
+    }
+
+    const std::wstring saved = std::filesystem::current_path().wstring();
+    TestFolder folder;
+    std::unique_ptr<Form1> form;
+};
+
+TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndRestoresItWhenMinimised) {
+    App app;
     const HWND window = app.open().window();
     ASSERT_EQ(app.form->dpi(), 96u);
-    RECT client{}, outer{};
+    RECT client{}, outer{}, work{};
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
-    EXPECT_EQ(client.right, 402);
-    EXPECT_EQ(client.bottom, 345);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    EXPECT_NEAR(outer.left - monitor.rcWork.left, monitor.rcWork.right - outer.right, 2);
-    EXPECT_NEAR(outer.top - monitor.rcWork.top, monitor.rcWork.bottom - outer.bottom, 2);
-    EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
-              WS_MINIMIZEBOX);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ((std::array{client.right, client.bottom}), (std::array<LONG, 2>{402, 345}));
+    EXPECT_NEAR(outer.left - work.left, work.right - outer.right, 2);
+    EXPECT_NEAR(outer.top - work.top, work.bottom - outer.bottom, 2);
     EXPECT_EQ(TextOf(window), L"Quorbel");
+    const auto style = [&](HWND at, LONG bits) { return GetWindowLongW(at, GWL_STYLE) & bits; };
+    EXPECT_EQ(style(window, WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
+    EXPECT_EQ(style(app.control(kCboLiga), CBS_DROPDOWNLIST | CBS_SORT), CBS_DROPDOWNLIST);
+    EXPECT_EQ(style(app.control(kLstLog), LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_MULTIPLESEL),
+              LBS_NOINTEGRALHEIGHT);
 
-    using Expected = std::tuple<int, int, std::array<LONG, 4>>;  // id, container, left, top, width, height
-    for (const auto& [id, container, pixels] :
-         {Expected{kPicture1, 0, {0, 0, 404, 104}}, Expected{kFrame1, 0, {5, 104, 392, 201}},
-          Expected{kCboLiga, kFrame1, {8, 16, 377, 21}}, Expected{kLstLog, kFrame1, {8, 48, 377, 147}},
-          Expected{kBtnPatchen, 0, {8, 312, 113, 25}}, Expected{kBtnRestore, 0, {136, 312, 129, 25}},
-          Expected{kBtnStart, 0, {280, 312, 113, 25}}}) {
-        const HWND parent = container == 0 ? window : app.control(container);
-        ASSERT_EQ(GetParent(app.control(id)), parent) << id;
+    // Left, top, width and height in the window's client area: the list and the combo box lie in the frame.
+    using Expected = std::pair<int, std::array<LONG, 4>>;
+    for (const auto& [id, pixels] :
+         {Expected{kPicture1, {0, 0, 404, 104}}, Expected{kFrame1, {5, 104, 392, 201}},
+          Expected{kCboLiga, {13, 120, 377, 21}}, Expected{kLstLog, {13, 152, 377, 147}},
+          Expected{kBtnPatchen, {8, 312, 113, 25}}, Expected{kBtnRestore, {136, 312, 129, 25}},
+          Expected{kBtnStart, {280, 312, 113, 25}}}) {
         RECT r;
         GetWindowRect(app.control(id), &r);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
         EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), pixels) << id;
     }
-    EXPECT_EQ(GetWindowLongW(app.control(kCboLiga), GWL_STYLE) & (CBS_DROPDOWNLIST | CBS_SORT),
-              CBS_DROPDOWNLIST);
-    EXPECT_EQ(
-        GetWindowLongW(app.control(kLstLog), GWL_STYLE) & (LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_MULTIPLESEL),
-        LBS_NOINTEGRALHEIGHT);
+    EXPECT_EQ(GetParent(app.control(kCboLiga)), app.control(kFrame1));
 
+    // The frame's ground on both sides of the list, and the banner's light blue at its left edge.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const auto pixel = [&](int id, int x, int y) {
-        const HDC dc = GetDC(app.control(id));
-        const COLORREF color = GetPixel(dc, x, y);
-        ReleaseDC(app.control(id), dc);
-        return color;
-    };
-    EXPECT_EQ(pixel(kFrame1, 4, 100), RGB(64, 64, 64));
-    EXPECT_EQ(pixel(kFrame1, 200, 42), RGB(64, 64, 64));
-    const COLORREF ground = pixel(kPicture1, 5, 50);  // the banner's light blue at its left edge
-    EXPECT_NE(ground, GetSysColor(COLOR_BTNFACE));
+    const HDC dc = GetDCEx(window, nullptr, DCX_CACHE);
+    EXPECT_EQ((std::array{GetPixel(dc, 9, 204), GetPixel(dc, 205, 146)}),
+              (std::array{RGB(64, 64, 64), RGB(64, 64, 64)}));
+    const COLORREF ground = GetPixel(dc, 7, 52);
+    ReleaseDC(window, dc);
     EXPECT_TRUE(GetRValue(ground) > 150 && GetBValue(ground) > GetRValue(ground) + 30) << std::hex << ground;
+
+    const Window namesake = Namesake();
+    ASSERT_EQ(FindWindowA(nullptr, "Quorbel"), namesake.get()) << "by title alone the namesake comes first";
+    EXPECT_EQ(Module1::FindMainWindow(), window);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+    EXPECT_TRUE(Module1::RestoreWindow(window));
+    EXPECT_FALSE(IsIconic(window));
+    app.form.reset();
+    EXPECT_EQ(Module1::FindMainWindow(), nullptr);
 }
 
 TEST(Form1State, ComesUpAsTheSettingsFileRecords) {
-    struct Case {
-        const char* ini;
-        std::vector<const char*> datasets;
-        const wchar_t* installed;
-    };
+    // The settings file (none when null), the dataset folders, and the league that comes up installed.
+    using Case = std::tuple<const char*, std::vector<const char*>, const wchar_t*>;
     for (const auto& [ini, datasets, installed] :
-         {Case{"", {}, nullptr},
+         {Case{nullptr, {}, nullptr},
           Case{"pfad=PREMIER league\r\n", {"Premier_League", "Bundesliga", "Serie_A"}, L"Premier League"},
           Case{"pfad=Eredivisie\r\n", {"Premier_League", "Serie_A"}, nullptr}}) {
-        SCOPED_TRACE(ini);
-        AppUnderTest app;
+        SCOPED_TRACE(ini != nullptr ? ini : "no quorbel.ini");
+        App app;
         for (const char* dataset : datasets) {
             MakeDataset(app.folder.path(), dataset);
         }
-        if (*ini != '\0') {
-            WriteBytes(app.path("quorbel.ini"), ini);
+        if (ini != nullptr) {
+            WriteBytes(app.folder / "quorbel.ini", ini);
         }
         app.open();
-        const std::vector<std::wstring> entries = Items(app.control(kCboLiga), true);
-        std::vector<std::wstring> listed;  // in the catalogue's order: the combo box does not sort
-        for (const std::string& name : app.form->controller().leagues()) {
-            listed.push_back(platform::Widen(name));
-        }
-        EXPECT_EQ(entries, listed);
-        EXPECT_EQ(entries.size(), datasets.size());
-        const auto selected = std::ranges::find(entries, installed != nullptr ? installed : L"");
-        EXPECT_EQ(SendMessageW(app.control(kCboLiga), CB_GETCURSEL, 0, 0),
-                  selected == entries.end() ? CB_ERR : selected - entries.begin());
-        EXPECT_EQ(Flags(app), (std::array{installed == nullptr, false, installed != nullptr}));
-        EXPECT_TRUE(IsWindowEnabled(app.control(kBtnStart)));
-        EXPECT_TRUE(Log(app).empty());
+        EXPECT_EQ(SendMessageW(app.control(kCboLiga), CB_GETCOUNT, 0, 0), std::ssize(datasets));
+        EXPECT_EQ(TextOf(app.control(kCboLiga)), installed != nullptr ? installed : L"");
+        EXPECT_EQ((std::array{app.enabled(kCboLiga), app.enabled(kBtnPatchen), app.enabled(kBtnRestore),
+                              app.enabled(kBtnStart)}),
+                  (std::array{installed == nullptr, false, installed != nullptr, true}));
+        EXPECT_TRUE(Lines(app.control(kLstLog)).empty());
     }
 }
 
-TEST(Form1Events, PickInstallAndRestoreRunTheScriptsAndShowTheState) {
-    AppUnderTest app;
-    const std::string premier = MakeDataset(app.folder.path(), "Premier_League");
-    MakeDataset(app.folder.path(), "Serie_A");
+TEST(Form1Commands, MenusAndTheirShortcutsEndTheProgramAndShowTheAboutBox) {
+    App app;
     const HWND window = app.open().window();
-    const auto pressDisabled = [&](int id) {  // no click, however it is asked
-        ASSERT_FALSE(IsWindowEnabled(app.control(id)));
-        app.click(id);
-        SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(app.control(id)));
-    };
-    const LRESULT chosen = SendMessageW(app.control(kCboLiga), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                        reinterpret_cast<LPARAM>(L"Premier League"));
-    ASSERT_NE(chosen, CB_ERR);
-    for (const auto& [target, index] : {std::pair{app.control(kFrame1), 1 - chosen}, {window, chosen}}) {
-        app.pick(index, target);
-        EXPECT_EQ(app.form->controller().selectedIndex(), index);
-        EXPECT_EQ(Flags(app), (std::array{true, true, false}));
+    const HMENU bar = GetMenu(window);
+    std::wstring menus;  // each menu's caption and its items' captions, one menu a line
+    for (int menu = 0; menu < GetMenuItemCount(bar); ++menu) {
+        for (const auto& [handle, position] : {std::pair{bar, menu}, std::pair{GetSubMenu(bar, menu), 0}}) {
+            wchar_t caption[64] = {};
+            GetMenuStringW(handle, static_cast<UINT>(position), caption, 64, MF_BYPOSITION);
+            menus += caption + std::wstring(handle == bar ? L"|" : L"\n");
+        }
     }
-    app.click(kBtnPatchen);
-    EXPECT_EQ(Canonical(AwaitRecordedFolder(premier, "inst.bat")), Canonical(premier));
-    EXPECT_EQ(Log(app), std::vector<std::wstring>{L"Installieren von 'Premier League'"});
-    EXPECT_EQ(ReadBytes(app.path("quorbel.ini")), "pfad=Premier League\r\n");
-    EXPECT_EQ(Flags(app), (std::array{false, false, true}));
-    pressDisabled(kBtnPatchen);
-    EXPECT_EQ(Log(app).size(), 1u);
+    EXPECT_EQ(menus, L"&Datei|&Ende\tStrg+Q\n&Info|&Info\tStrg+I\n");
+    // Each menu's item, as a click on it sends it.
+    const auto choose = [&](int menu) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetMenuItemID(GetSubMenu(bar, menu), 0), 0), 0);
+    };
 
-    app.click(kBtnRestore);
-    EXPECT_EQ(Canonical(AwaitRecordedFolder(premier, "clear.bat")), Canonical(premier));
-    EXPECT_EQ(Log(app).back(), L"Deinstallieren von 'Premier League'");
-    pressDisabled(kBtnRestore);
-    EXPECT_EQ(Log(app).size(), 2u);
-    EXPECT_EQ(ReadBytes(app.path("quorbel.ini")), "pfad=\r\n");
-    EXPECT_EQ(Flags(app), (std::array{true, true, false}));
-    EXPECT_EQ(SendMessageW(app.control(kCboLiga), CB_GETCURSEL, 0, 0), chosen);
+    const std::wregex about(L"Quorbel " QUORBEL_VERSION_WTEXT L"\rIdee: .+\rProgrammierung: .+\r\r.+");
+    for (const bool byKey : {false, true}) {
+        ended.reset();
+        byKey ? Keys({VK_CONTROL, 'Q'}) : choose(0);
+        EXPECT_TRUE(Eventually([] { return ended == 0u; }, app.loop())) << byKey;
+        box.reset();
+        byKey ? Keys({VK_CONTROL, 'I'}) : choose(1);
+        ASSERT_TRUE(Eventually([] { return box.has_value(); }, app.loop())) << byKey;
+        EXPECT_EQ(box->title, L"Info");
+        EXPECT_TRUE(box->icon);
+        EXPECT_TRUE(std::regex_match(box->text, about)) << box->text;
+    }
 }
 
-TEST(Form1Events, LogKeepsTheNewestLineInView) {
-    AppUnderTest app;
-    MakeFolders(app.path("quorbel\\Liga_ohne_Skripte"));  // no inst.bat: every press only adds lines
+TEST(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogShowsItsNewestLine) {
+    App app;
+    MakeFolders(app.folder / "quorbel\\Liga_ohne_Skripte");  // no inst.bat: every install only adds lines
     app.open();
-    app.pick(0);
-    for (int press = 0; press < 10; ++press) {
-        app.click(kBtnPatchen);
+    const auto tabTo = [&](int next) {
+        Keys({VK_TAB});
+        return Eventually([&] { return GetFocus() == app.control(next); }, app.loop());
+    };
+    Pick(app.control(kCboLiga), L"Liga ohne Skripte");
+    for (const int next : {kCboLiga, kLstLog, kBtnPatchen, kBtnStart, kPicture1}) {  // not the restore button
+        EXPECT_TRUE(tabTo(next)) << next;
+    }
+    // The install button is enabled now, and the start button would report the missing game.
+    for (const WORD key : {VK_RETURN, VK_ESCAPE}) {
+        SetFocus(app.control(kCboLiga));
+        Keys({key});
+        EXPECT_TRUE(tabTo(kLstLog)) << "the key before the Tab was not taken";
     }
     const HWND log = app.control(kLstLog);
-    const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
-    ASSERT_GE(count, 10);
-    EXPECT_GT(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 0);
-    RECT last{}, client{};
-    SendMessageW(log, LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    EXPECT_FALSE(box.has_value() || ended.has_value() || SendMessageW(log, LB_GETCOUNT, 0, 0) != 0);
+    for (int press = 0; press < 10; ++press) {
+        SendMessageW(app.control(kBtnPatchen), BM_CLICK, 0, 0);
+    }
+    RECT newest{}, client{};
+    SendMessageW(log, LB_GETITEMRECT, SendMessageW(log, LB_GETCOUNT, 0, 0) - 1,
+                 reinterpret_cast<LPARAM>(&newest));
     GetClientRect(log, &client);
-    EXPECT_TRUE(last.top >= 0 && last.bottom <= client.bottom);
+    EXPECT_TRUE(newest.top >= 0 && newest.bottom <= client.bottom && newest.bottom > newest.top);
 }
 
-TEST(Form1Game, StartReportsAMissingGameAndOtherwiseLaunchesItOncePerPress) {
-    AppUnderTest app;
-    MakeDataset(app.folder.path(), "Serie_A");
-    WriteBytes(app.path("quorbel.ini"), "pfad=serie a\r\n");
-    Form1& form = app.open();
-    {
-        MessageBoxWatcher box;
-        app.click(kBtnStart);
-        ASSERT_TRUE(box.seen);
-        const std::wstring description =
-            platform::Widen(platform::DescribeError(ERROR_FILE_NOT_FOUND).description);
-        ASSERT_FALSE(description.empty());
-        EXPECT_TRUE(std::regex_search(box.text, std::wregex(L"Fehler 2\\b"))) << box.text;
-        EXPECT_NE(box.text.find(description), std::wstring::npos) << box.text;
-        EXPECT_FALSE(EndedWith().has_value()) << "a failed launch must not end the tool";
+TEST(Module1Hotkey, OnlyAFreshPressOfTheKeypadMinusCounts) {  // no form: its timer would poll the same key
+    const auto polled = [] { return Module1::KeyPressed(Module1::kRestoreKey); };
+    for (int round = 0; round < 2; ++round) {
+        Keys({VK_SUBTRACT}, Stroke::Down);
+        EXPECT_TRUE(Eventually(polled)) << round;
+        EXPECT_FALSE(polled()) << "still held";
+        Keys({VK_SUBTRACT}, Stroke::Up);
+        ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_SUBTRACT) >= 0; }));
+        EXPECT_FALSE(polled());
     }
-
-    // The stand-in notes the folder it was started in.
-    std::wstring standIn(MAX_PATH, L'\0');
-    standIn.resize(GetModuleFileNameW(nullptr, standIn.data(), MAX_PATH));
-    standIn.replace(standIn.rfind(L'\\'), std::wstring::npos, L"\\glenmarra.exe");
-    ASSERT_TRUE(CopyFileW(standIn.c_str(), platform::Widen(app.path("glenmarra.exe")).c_str(), FALSE));
-    const std::string launches = app.path("glenmarra.log");
-    WriteBytes(launches, "");
-    for (std::ptrdiff_t press = 1; press <= 2; ++press) {
-        app.click(kBtnStart);
-        ASSERT_TRUE(PumpUntil(&form, [&] { return std::ranges::count(ReadBytes(launches), '\n') == press; }));
-    }
-    const std::string first = ReadBytes(launches).substr(0, ReadBytes(launches).find('\n'));
-    EXPECT_EQ(Canonical(first), Canonical(platform::CurrentFolder()));
-    EXPECT_TRUE(Log(app).empty());
-    EXPECT_EQ(Flags(app), (std::array{false, false, true}));
-    EXPECT_EQ(ReadBytes(app.path("quorbel.ini")), "pfad=serie a\r\n");
+    Keys({VK_SUBTRACT});  // pressed and released between two polls
+    Keys({VK_OEM_MINUS}, Stroke::Down);
+    ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_OEM_MINUS) < 0; }));
+    EXPECT_FALSE(polled()) << "a tap between two polls, or the main keyboard's minus";
+    Keys({VK_OEM_MINUS}, Stroke::Up);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// What both window suites do on the one desktop: real keys, waiting while pumping messages, reading controls.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorbel::testing {
+
+// Sees each message first and returns true when it used it, as a form's shortcuts and tab keys do.
+using Filter = std::function<bool(MSG&)>;
+
+// Asks done once a round while it pumps this thread's messages (WM_QUIT dropped, so a closed form does not
+// stop the next test's loop); false only when done never held within a generous limit. Every round takes a
+// while, so that a grace period of rounds spans several of the program's polls.
+inline bool Eventually(const std::function<bool()>& done, const Filter& filter = nullptr, int rounds = 1000) {
+    for (int round = 0; round < rounds; ++round) {
+        if (done()) {
+            return true;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT && !(filter && filter(message))) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
+// True when condition holds all through a short grace period.
+inline bool Throughout(const std::function<bool()>& condition) {
+    return !Eventually([&] { return !condition(); }, nullptr, 50);
+}
+
+// Through the system's input queue, so every program sees them: down in order, then up in reverse.
+enum class Stroke { Tap, Down, Up };
+inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+        inputs.push_back({INPUT_KEYBOARD, {}});
+        inputs.back().ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags, 0, 0};
+    };
+    for (auto key = keys.begin(); stroke != Stroke::Up && key != keys.end(); ++key) {
+        add(*key, 0);
+    }
+    for (auto key = keys.end(); stroke != Stroke::Down && key != keys.begin();) {
+        add(*--key, KEYEVENTF_KEYUP);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Asked by WM_GETTEXT, which, unlike GetWindowText, answers for another process's controls too.
+inline std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// A list box's lines, also another process's.
+inline std::vector<std::wstring> Lines(HWND list) {
+    std::vector<std::wstring> lines(IsWindow(list) ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i].resize(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()));
+    }
+    return lines;
+}
+
+// Selects the entry as a pick in the drop-down list does, notifying the combo box's own parent.
+inline void Pick(HWND combo, const wchar_t* entry) {
+    SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+// Another program's window whose title differs from the tool's caption only in letter case.
+using Window = std::unique_ptr<HWND__, decltype(&DestroyWindow)>;
+inline Window Namesake() {
+    return {CreateWindowW(L"Static", L"quorbel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 200, nullptr,
+                          nullptr, nullptr, nullptr),
+            &DestroyWindow};
+}
+
+}  // namespace quorbel::testing
