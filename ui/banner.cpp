@@ -8,13 +8,36 @@
 namespace quorbel::ui {
 namespace {
 
-// Wine decodes GIF through COM components, so the thread must be in an apartment.
-void EnsureApartment() {
-    static const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    (void)result;
+template <typename Function>
+Function Find(HMODULE module, const char* name) {
+    return module == nullptr
+               ? nullptr
+               : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// OLE is loaded only when the banner is decoded, after the window is up, so that start-up does not wait for
+// it; and only from the system folder.
+struct Ole {
+    Ole() {
+        const HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const HMODULE oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const auto initialise = Find<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
+        createStream = Find<decltype(&CreateStreamOnHGlobal)>(ole32, "CreateStreamOnHGlobal");
+        loadPicture = Find<decltype(&OleLoadPicture)>(oleaut32, "OleLoadPicture");
+        // Wine decodes GIF through COM components, so the thread must be in an apartment.
+        if (initialise != nullptr) {
+            initialise(nullptr, COINIT_APARTMENTTHREADED);
+        }
+    }
+    decltype(&CreateStreamOnHGlobal) createStream = nullptr;
+    decltype(&OleLoadPicture) loadPicture = nullptr;
+};
+
 HBITMAP Decode(const void* bytes, DWORD size) {
+    static const Ole ole;
+    if (ole.createStream == nullptr || ole.loadPicture == nullptr) {
+        return nullptr;
+    }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (memory == nullptr) {
         return nullptr;
@@ -22,14 +45,14 @@ HBITMAP Decode(const void* bytes, DWORD size) {
     std::memcpy(GlobalLock(memory), bytes, size);
     GlobalUnlock(memory);
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+    if (FAILED(ole.createStream(memory, TRUE, &stream))) {
         GlobalFree(memory);
         return nullptr;
     }
     IPicture* picture = nullptr;
     HBITMAP copy = nullptr;
-    if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                 reinterpret_cast<void**>(&picture)))) {
+    if (SUCCEEDED(ole.loadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                  reinterpret_cast<void**>(&picture)))) {
         OLE_HANDLE handle = 0;
         if (SUCCEEDED(picture->get_Handle(&handle))) {
             // The picture owns its bitmap; keep a copy that outlives it.
@@ -61,7 +84,6 @@ bool Banner::load(HINSTANCE instance, int resourceId) {
     if (bytes == nullptr) {
         return false;
     }
-    EnsureApartment();
     original_ = Decode(bytes, SizeofResource(instance, resource));
     BITMAP info{};
     if (original_ == nullptr || GetObjectW(original_, sizeof info, &info) == 0) {

@@ -78,6 +78,9 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
+        case kLoadBanner:
+            onLoadBanner();
+            return 0;
         case WM_TIMER:
             if (wParam == kTimer1) {
                 Timer1_Timer();

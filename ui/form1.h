@@ -36,6 +36,8 @@ class Form1 {
     void setEndProgram(EndProgram end) noexcept { endProgram_ = end; }
 
   private:
+    static constexpr UINT kLoadBanner = WM_APP + 1;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -51,6 +53,7 @@ class Form1 {
     void onCommand(int id, int code, HWND from);
     void onActivate(bool active);
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    void onLoadBanner();
     void reportFatal(DWORD code, const std::wstring& description);
 
     void createControls();

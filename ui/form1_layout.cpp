@@ -110,7 +110,6 @@ bool Form1::create(int showCommand) {
         return false;
     }
     createControls();
-    banner_.load(Instance(), IDR_BANNER);
     applyLayout(GetDpiForWindow(window_));
 
     RECT frame;
@@ -127,7 +126,14 @@ bool Form1::create(int showCommand) {
     ShowWindow(window_, showCommand);
     SetForegroundWindow(window_);
     SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
+    // The banner is decoded once the window is up: the window need not wait for OLE to load.
+    PostMessageW(window_, kLoadBanner, 0, 0);
     return true;
+}
+
+void Form1::onLoadBanner() {
+    banner_.load(Instance(), IDR_BANNER);
+    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi_));
 }
 
 HMENU Form1::createMenu() {

@@ -97,7 +97,9 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndRestoresItWhenM
     }
     EXPECT_EQ(GetParent(app.control(kCboLiga)), app.control(kFrame1));
 
-    // The frame's ground on both sides of the list, and the banner's light blue at its left edge.
+    // The frame's ground on both sides of the list, and the banner's light blue at its left edge; the banner
+    // arrives through the message loop, once the window is up.
+    Eventually([] { return false; }, nullptr, 3);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const HDC dc = GetDCEx(window, nullptr, DCX_CACHE);
     EXPECT_EQ((std::array{GetPixel(dc, 9, 204), GetPixel(dc, 205, 146)}),
