@@ -95,6 +95,15 @@ bool SwitchController::startScript(const std::string& datasetName, std::string_v
                        "Punkt, den Windows nicht zuverlässig auflöst.");
         return false;
     }
+    if (folder.starts_with("\\\\")) {
+        // cmd.exe refuses a network path as its current folder: it would start in the Windows folder, miss
+        // the script there, and the tool would report an install that never happened.
+        log_.push_back(std::string(scriptName) +
+                       " konnte nicht gestartet werden: Der Ordner liegt auf einem Netzwerkpfad (\\\\…), von "
+                       "dem Windows keine Stapeldateien startet. Bitte den Spielordner über einen "
+                       "Laufwerksbuchstaben öffnen.");
+        return false;
+    }
     // Never start a script from the wrong folder: what it copies is relative to its own.
     platform::Outcome failure = platform::SetCurrentFolder(folder);
     if (!failure) {

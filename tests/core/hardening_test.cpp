@@ -234,6 +234,29 @@ TEST_F(Hardening, ApplicationFolderAtADriveRoot) {
     std::filesystem::remove_all(testing::PathOf(root + "quorbel"), ignored);
     std::filesystem::remove(testing::PathOf(root + "quorbel.ini"), ignored);
 }
+
+// On Windows, cmd.exe refuses a network path as its current folder and would look for the script in the
+// Windows folder; Wine's cmd accepts it, so only the refusal itself can be seen here.
+TEST_F(Hardening, ApplicationFolderOnANetworkShareStartsNoScript) {
+    const char* share = std::getenv("QUORBEL_TEST_SHARE");
+    if (share == nullptr) {
+        GTEST_SKIP() << "QUORBEL_TEST_SHARE names no network share";
+    }
+    const std::string app = std::string(share) + "\\Spiel " + std::to_string(GetCurrentProcessId());
+    const std::string folder = testing::MakeDataset(app, "Serie_A");
+    testing::WriteBytes(app + "\\quorbel.ini", "pfad=\r\n");
+    const SwitchController controller = Install(app, "Serie A");
+    ASSERT_EQ(controller.activityLog().size(), 2u) << "the dataset on the share was not listed";
+    EXPECT_TRUE(
+        StartsWith(controller.activityLog()[1],
+                   "inst.bat konnte nicht gestartet werden: Der Ordner liegt auf einem Netzwerkpfad"));
+    EXPECT_EQ(controller.state(), SwitchState::Selected);
+    EXPECT_EQ(testing::ReadBytes(app + "\\quorbel.ini"), "pfad=\r\n");
+    EXPECT_TRUE(testing::NeverRecorded(folder, "inst.bat"));
+    platform::SetCurrentFolder(original_);
+    std::error_code ignored;
+    std::filesystem::remove_all(testing::PathOf(app), ignored);
+}
 #endif
 
 }  // namespace
