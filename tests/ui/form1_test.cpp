@@ -206,6 +206,29 @@ TEST(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogS
     EXPECT_TRUE(newest.top >= 0 && newest.bottom <= client.bottom && newest.bottom > newest.top);
 }
 
+// Moving through the open list selects as it goes; Escape gives the earlier entry back. What the box shows
+// then is what "Datensatz setzen" installs.
+TEST(Form1Keyboard, EscapeInTheOpenListKeepsTheShownAndTheInstalledLeagueTheSame) {
+    App app;
+    for (const char* dataset : {"Eins", "Zwei", "Drei"}) {
+        MakeFolders(app.folder / (std::string("quorbel\\") + dataset));  // no scripts: an install only logs
+    }
+    app.open();
+    const HWND combo = app.control(kCboLiga);
+    wchar_t middle[16] = {};
+    SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(middle));
+    Pick(combo, middle);
+    SetFocus(combo);
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    Keys({VK_DOWN});
+    Eventually([] { return false; }, app.loop(), 10);  // the open list takes its keys in its own time
+    Keys({VK_ESCAPE});
+    ASSERT_TRUE(Eventually([&] { return !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0); }, app.loop()));
+    const std::wstring shown = TextOf(combo);
+    SendMessageW(app.control(kBtnPatchen), BM_CLICK, 0, 0);
+    EXPECT_EQ(Lines(app.control(kLstLog)).at(0), L"Installieren von '" + shown + L"'");
+}
+
 TEST(Module1Hotkey, OnlyAFreshPressOfTheKeypadMinusCounts) {  // no form: its timer would poll the same key
     const auto polled = [] { return Module1::KeyPressed(Module1::kRestoreKey); };
     for (int round = 0; round < 2; ++round) {
