@@ -35,6 +35,11 @@ Form1::~Form1() {
     if (font_ != nullptr) {
         DeleteObject(font_);
     }
+    for (const HICON icon : icons_) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
 }
 
 HWND Form1::control(int id) const noexcept {
@@ -66,9 +71,9 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     try {
         return form->handleMessage(message, wParam, lParam);
     } catch (const std::bad_alloc&) {
-        form->reportFatal(ERROR_NOT_ENOUGH_MEMORY, platform::Widen(platform::DescribeError(8).description));
+        form->reportFatal(ERROR_NOT_ENOUGH_MEMORY, nullptr);
     } catch (const std::exception& failure) {
-        form->reportFatal(ERROR_INTERNAL_ERROR, platform::Widen(failure.what()));
+        form->reportFatal(ERROR_INTERNAL_ERROR, failure.what());
     }
     return 0;
 }
@@ -151,10 +156,19 @@ void Form1::onActivate(bool active) {
     }
 }
 
-void Form1::reportFatal(DWORD code, const std::wstring& description) {
-    const std::wstring text =
-        L"Quorbel muss beendet werden.\r\n\r\nFehler " + std::to_wstring(code) + L": " + description;
-    MessageBoxW(window_, text.c_str(), kCaption, MB_ICONERROR);
+void Form1::reportFatal(DWORD code, const char* description) noexcept {
+    // Out of memory the message may not be composable; the fixed text then needs nothing of ours.
+    const wchar_t* text =
+        L"Quorbel muss beendet werden.\r\n\r\nFehler 8: Nicht gen\u00FCgend Arbeitsspeicher.";
+    std::wstring composed;
+    try {
+        composed =
+            L"Quorbel muss beendet werden.\r\n\r\nFehler " + std::to_wstring(code) + L": " +
+            platform::Widen(description != nullptr ? description : platform::DescribeError(code).description);
+        text = composed.c_str();
+    } catch (...) {  // the fixed text stands
+    }
+    MessageBoxW(window_, text, kCaption, MB_ICONERROR);
     endProgram_(1);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <array>
 #include <string>
 
 #include "core/switch_controller.h"
@@ -54,11 +55,13 @@ class Form1 {
     void onActivate(bool active);
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onLoadBanner();
-    void reportFatal(DWORD code, const std::wstring& description);
+    // The system's description of code when description is null.
+    void reportFatal(DWORD code, const char* description) noexcept;
 
     void createControls();
     HMENU createMenu();
     void applyLayout(UINT dpi);
+    void applyIcons(UINT dpi);
     void moveWindow(int left, int top);
     void showState();
     void appendLogLines();
@@ -67,6 +70,7 @@ class Form1 {
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HFONT font_ = nullptr;
+    std::array<HICON, 2> icons_{};  // big and small, at the window's DPI
     Banner banner_;
     UINT dpi_ = 96;
     HWND savedFocus_ = nullptr;

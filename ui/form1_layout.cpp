@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "resources/resource_ids.h"
@@ -186,6 +188,7 @@ void Form1::applyLayout(UINT dpi) {
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
     const HFONT oldFont = font_;
     font_ = CreateFittingFont(metrics.lfMessageFont, dpi);
+    applyIcons(dpi);
 
     for (const ControlDesign& design : Controls()) {
         const HWND child = control(design.id);
@@ -233,6 +236,25 @@ void Form1::moveWindow(int left, int top) {
     AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, dpi_);
     SetWindowPos(window_, nullptr, left, top, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The caption, the taskbar and Alt+Tab take the icons at the window's DPI, from the nearest image of the
+// resource, instead of stretching the class's 96-DPI ones.
+void Form1::applyIcons(UINT dpi) {
+    constexpr std::array<std::pair<WPARAM, int>, 2> kKinds = {
+        {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}};
+    for (std::size_t kind = 0; kind < kKinds.size(); ++kind) {
+        const int size = GetSystemMetricsForDpi(kKinds[kind].second, dpi);
+        const auto icon = static_cast<HICON>(
+            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        if (icon != nullptr) {
+            SendMessageW(window_, WM_SETICON, kKinds[kind].first, reinterpret_cast<LPARAM>(icon));
+            if (icons_[kind] != nullptr) {
+                DestroyIcon(icons_[kind]);
+            }
+            icons_[kind] = icon;
+        }
+    }
 }
 
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {

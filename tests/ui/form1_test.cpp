@@ -115,6 +115,22 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndRestoresItWhenM
     ASSERT_TRUE(IsIconic(window));
     EXPECT_TRUE(Module1::RestoreWindow(window));
     EXPECT_FALSE(IsIconic(window));
+
+    // Moved to a screen at 200 %: the design doubles, and the caption's icon comes at that size.
+    RECT suggested = outer;
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    RECT frame{};
+    GetWindowRect(app.control(kFrame1), &frame);
+    EXPECT_EQ((std::array{frame.right - frame.left, frame.bottom - frame.top}),
+              (std::array<LONG, 2>{784, 402}));
+    ICONINFO icon{};
+    BITMAP image{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), &icon));
+    GetObjectW(icon.hbmColor, sizeof image, &image);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(image.bmWidth, GetSystemMetricsForDpi(SM_CXSMICON, 192));
+
     app.form.reset();
     EXPECT_EQ(Module1::FindMainWindow(), nullptr);
 }
