@@ -30,10 +30,6 @@ void RegisterWindowClass(WNDPROC procedure) {
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = procedure;
         windowClass.hInstance = Instance();
-        windowClass.hIcon = static_cast<HICON>(
-            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-        windowClass.hIconSm = static_cast<HICON>(
-            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kWindowClass;
