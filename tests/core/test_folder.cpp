@@ -30,6 +30,31 @@ bool Await(const std::string& path, int attempts) {
 }
 
 #ifdef _WIN32
+// By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            const std::wstring child = folder + L"\\" + name;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileW(child.c_str());
+            } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+                RemoveTree(child);
+            } else {
+                RemoveDirectoryW(child.c_str());
+            }
+        } while (FindNextFileW(search, &data) != FALSE);
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 std::string Decoded(const std::string& bytes, UINT codePage) {
     std::wstring wide(bytes.size(), L'\0');
     wide.resize(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, bytes.data(),
@@ -57,19 +82,20 @@ TestFolder::TestFolder(std::string_view nameHint) {
 }
 
 TestFolder::~TestFolder() {
+    // A script the test started may still be leaving its folder; give it a moment.
+    for (int attempt = 0; attempt < 40 && Exists(path_); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 0 : 50));
 #ifdef _WIN32
-    const fs::path root = L"\\\\?\\" + PathOf(path_).wstring();  // some tests go past MAX_PATH
+        RemoveTree(L"\\\\?\\" + PathOf(path_).wstring());
 #else
-    const fs::path root = PathOf(path_);
-#endif
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-#ifdef _WIN32
-        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(PathOf(path_), error), end; !error && it != end;
+             it.increment(error)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        }
+        fs::remove_all(PathOf(path_), error);
 #endif
     }
-    fs::remove_all(root, error);
 }
 
 std::string TestFolder::operator/(std::string_view relative) const {
