@@ -128,13 +128,16 @@ void Form1::onCommand(int id, int code, HWND from) {
     if (!IsWindowEnabled(from)) {
         return;  // a disabled button delivers no click, however it was asked to
     }
-    if (id == kCboLiga && (code == CBN_SELCHANGE || code == CBN_CLOSEUP)) {
+    if (id == kCboLiga && code == CBN_SELCHANGE) {
         cboliga_Click();
-        if (code == CBN_CLOSEUP) {
-            // Escape in the open list puts the earlier entry back without a change notification, and Wine
-            // shows it while keeping the new one selected: the box must show what an install would take.
-            SendMessageW(from, CB_SETCURSEL, static_cast<WPARAM>(SendMessageW(from, CB_GETCURSEL, 0, 0)), 0);
+    } else if (id == kCboLiga && code == CBN_CLOSEUP) {
+        // Escape in the open list puts the earlier entry back without a change notification, and Wine
+        // shows it while keeping the new one selected: the box must show what an install would take.
+        const LRESULT shown = SendMessageW(from, CB_GETCURSEL, 0, 0);
+        if (shown != controller_.selectedIndex()) {
+            cboliga_Click();
         }
+        SendMessageW(from, CB_SETCURSEL, static_cast<WPARAM>(shown), 0);
     } else if (code == BN_CLICKED && id == kBtnPatchen) {
         btnpatchen_Click();
     } else if (code == BN_CLICKED && id == kBtnRestore) {
