@@ -204,11 +204,9 @@ TEST_F(Hardening, ApplicationFolderOutsideTheCodePageOrBeyondMaxPath) {
 }
 
 #ifdef _WIN32
-// What the game launch reports when glenmarra.exe is missing or is no program; the window shows it.
-TEST_F(Hardening, StartingAMissingOrBrokenProgramFailsWithTheSystemsReason) {
-    const auto missing = platform::StartProcess(app_ / "glenmarra.exe", platform::ShowState::Normal);
-    ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->code, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+// What the game launch reports when glenmarra.exe is no program (a missing one: QuorbelExe); the window
+// shows it.
+TEST_F(Hardening, StartingABrokenProgramFailsWithTheSystemsReason) {
     testing::WriteBytes(app_ / "glenmarra.exe", "kein Programm");
     const auto broken = platform::StartProcess(app_ / "glenmarra.exe", platform::ShowState::Normal);
     ASSERT_TRUE(broken);
