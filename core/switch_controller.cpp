@@ -88,30 +88,30 @@ void SwitchController::restore() {
 
 bool SwitchController::startScript(const std::string& datasetName, std::string_view scriptName) {
     const std::string folder = DatasetCatalogue::DatasetFolderPath(appFolder_, datasetName);
+    std::string refusal;
     if (folder.back() == '.') {
         // Windows drops a trailing dot from a path and would run the script of another folder.
-        log_.push_back(std::string(scriptName) +
-                       " konnte nicht gestartet werden: Der Ordnername endet mit einem "
-                       "Punkt, den Windows nicht zuverlässig auflöst.");
-        return false;
-    }
-    if (folder.starts_with("\\\\")) {
+        refusal = "Der Ordnername endet mit einem Punkt, den Windows nicht zuverlässig auflöst.";
+    } else if (folder.starts_with("\\\\")) {
         // cmd.exe refuses a network path as its current folder: it would start in the Windows folder, miss
         // the script there, and the tool would report an install that never happened.
-        log_.push_back(std::string(scriptName) +
-                       " konnte nicht gestartet werden: Der Ordner liegt auf einem Netzwerkpfad (\\\\…), von "
-                       "dem Windows keine Stapeldateien startet. Bitte den Spielordner über einen "
-                       "Laufwerksbuchstaben öffnen.");
-        return false;
+        refusal =
+            "Der Ordner liegt auf einem Netzwerkpfad (\\\\…), von dem Windows keine Stapeldateien "
+            "startet. Bitte den Spielordner über einen Laufwerksbuchstaben öffnen.";
+    } else {
+        // Never start a script from the wrong folder: what it copies is relative to its own.
+        platform::Outcome failure = platform::SetCurrentFolder(folder);
+        if (!failure) {
+            failure = platform::StartScript(folder, scriptName);
+        }
+        if (failure) {
+            refusal = FailureText(*failure);
+        }
     }
-    // Never start a script from the wrong folder: what it copies is relative to its own.
-    platform::Outcome failure = platform::SetCurrentFolder(folder);
-    if (!failure) {
-        failure = platform::StartScript(folder, scriptName);
-    }
+    // Whatever happened, the game started later inherits the application folder.
     platform::SetCurrentFolder(appFolder_);
-    if (failure) {
-        log_.push_back(std::string(scriptName) + " konnte nicht gestartet werden: " + FailureText(*failure));
+    if (!refusal.empty()) {
+        log_.push_back(std::string(scriptName) + " konnte nicht gestartet werden: " + refusal);
         return false;
     }
     return true;

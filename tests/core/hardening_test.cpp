@@ -145,10 +145,12 @@ TEST_F(Hardening, FolderNameWithATrailingDotIsRefused) {
 #endif
     const std::string other = testing::MakeDataset(app_.path(), "Liga");
     testing::WriteBytes(app_ / "quorbel.ini", "pfad=\r\n");
+    ASSERT_FALSE(platform::SetCurrentFolder(other));
     const SwitchController controller = Install(app_.path(), "Liga.");
     ASSERT_EQ(controller.activityLog().size(), 2u);
     EXPECT_TRUE(StartsWith(controller.activityLog()[1], "inst.bat konnte nicht gestartet werden: "));
     EXPECT_EQ(controller.state(), SwitchState::Selected);
+    EXPECT_EQ(testing::Canonical(platform::CurrentFolder()), app_.path());
     EXPECT_EQ(ini(), "pfad=\r\n");
     EXPECT_TRUE(testing::NeverRecorded(other, "inst.bat"));
 }
@@ -243,6 +245,7 @@ TEST_F(Hardening, ApplicationFolderOnANetworkShareStartsNoScript) {
     const std::string app = std::string(share) + "\\Spiel " + std::to_string(GetCurrentProcessId());
     const std::string folder = testing::MakeDataset(app, "Serie_A");
     testing::WriteBytes(app + "\\quorbel.ini", "pfad=\r\n");
+    ASSERT_FALSE(platform::SetCurrentFolder(app_.path()));
     const SwitchController controller = Install(app, "Serie A");
     ASSERT_EQ(controller.activityLog().size(), 2u) << "the dataset on the share was not listed";
     EXPECT_TRUE(
@@ -250,6 +253,7 @@ TEST_F(Hardening, ApplicationFolderOnANetworkShareStartsNoScript) {
                    "inst.bat konnte nicht gestartet werden: Der Ordner liegt auf einem Netzwerkpfad"));
     EXPECT_EQ(controller.state(), SwitchState::Selected);
     EXPECT_EQ(testing::ReadBytes(app + "\\quorbel.ini"), "pfad=\r\n");
+    EXPECT_EQ(testing::Canonical(platform::CurrentFolder()), testing::Canonical(app));
     EXPECT_TRUE(testing::NeverRecorded(folder, "inst.bat"));
     platform::SetCurrentFolder(original_);
     std::error_code ignored;

@@ -156,6 +156,7 @@ TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
         SwitchController controller = selected(name);
         breakIt(folder);
         writeIni("pfad=vorher\r\n");
+        ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
         controller.install();
         ASSERT_EQ(controller.activityLog().size(), 2u);
         EXPECT_EQ(controller.activityLog()[0], "Installieren von '" + name + "'");
@@ -172,10 +173,12 @@ TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
     writeIni("pfad=Bundesliga\r\n");
     SwitchController controller(app_.path());
     controller.initialise();
+    ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
     controller.restore();
     EXPECT_EQ(controller.activityLog().at(1).rfind("clear.bat konnte nicht gestartet werden: ", 0), 0u);
     EXPECT_EQ(Flags(controller), kInstalled);
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
+    EXPECT_TRUE(appFolderIsCurrent());
 }
 
 // The script started, so the new state stands; the player learns that it was not recorded.
