@@ -32,8 +32,10 @@ Form1::~Form1() {
     if (accelerators_ != nullptr) {
         DestroyAcceleratorTable(accelerators_);
     }
-    if (font_ != nullptr) {
-        DeleteObject(font_);
+    for (const HFONT font : {font_, buttonFont_}) {
+        if (font != nullptr) {
+            DeleteObject(font);
+        }
     }
     for (const HICON icon : icons_) {
         if (icon != nullptr) {

@@ -69,7 +69,8 @@ class Form1 {
     SwitchController controller_;
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;          // the system's message font, for the league list and the log
+    HFONT buttonFont_ = nullptr;    // the same, smaller where a caption would not fit its button
     std::array<HICON, 2> icons_{};  // big and small, at the window's DPI
     Banner banner_;
     UINT dpi_ = 96;

@@ -63,8 +63,8 @@ ControlClass ClassOf(ControlKind kind) {
     return {L"Static", 0, 0};
 }
 
-// The system's message font, made smaller only as far as needed for every button caption to fit its
-// design width: the design was drawn for a narrower font than today's message fonts.
+// The buttons' font: the system's message font, made smaller only as far as needed for every caption to fit
+// its button's design width, which was drawn for a narrower font than today's message fonts.
 HFONT CreateFittingFont(LOGFONTW face, UINT dpi) {
     const HDC screen = GetDC(nullptr);
     const int margin = MulDiv(6, static_cast<int>(dpi), 96);
@@ -182,13 +182,15 @@ void Form1::applyLayout(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    const HFONT oldFont = font_;
-    font_ = CreateFittingFont(metrics.lfMessageFont, dpi);
+    const std::array oldFonts = {font_, buttonFont_};
+    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    buttonFont_ = CreateFittingFont(metrics.lfMessageFont, dpi);
     applyIcons(dpi);
 
     for (const ControlDesign& design : Controls()) {
         const HWND child = control(design.id);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        const HFONT font = design.kind == ControlKind::CommandButton ? buttonFont_ : font_;
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         const RECT rect = PixelRect(design.rect, dpi);
         int height = rect.bottom - rect.top;
         if (design.kind == ControlKind::ComboBox) {
@@ -222,8 +224,10 @@ void Form1::applyLayout(UINT dpi) {
     GetWindowRect(window_, &frame);
     moveWindow(frame.left, frame.top);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    if (oldFont != nullptr) {
-        DeleteObject(oldFont);
+    for (const HFONT old : oldFonts) {
+        if (old != nullptr) {
+            DeleteObject(old);
+        }
     }
 }
 

@@ -1,6 +1,6 @@
-// Stands in for the game in the demo folder, and in the end-to-end tests. With "glenmarra.log" beside it,
-// it appends the folder it was started in to that file and ends; otherwise it shows a window with the
-// league data the datasets swap ("daten\liga.txt" beside it).
+// Stands in for the game in the demo folder, and in the tests. With "glenmarra.log" beside it, it appends
+// the folder it was started in and, after a tab, the show command it was given to that file and ends;
+// otherwise it shows a window with the league data the datasets swap ("daten\liga.txt" beside it).
 #include <windows.h>
 
 #include <string>
@@ -23,7 +23,7 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-bool AppendLaunch(const std::wstring& log) {
+bool AppendLaunch(const std::wstring& log, int showCommand) {
     const HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -31,7 +31,7 @@ bool AppendLaunch(const std::wstring& log) {
     }
     wchar_t current[32768];
     const DWORD length = GetCurrentDirectoryW(32768, current);
-    const std::string line = Utf8(std::wstring(current, length)) + "\n";
+    const std::string line = Utf8(std::wstring(current, length)) + "\t" + std::to_string(showCommand) + "\n";
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(file);
@@ -66,7 +66,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::wstring folder = Folder();
-    if (AppendLaunch(folder + L"\\glenmarra.log")) {
+    if (AppendLaunch(folder + L"\\glenmarra.log", showCommand)) {
         return 0;
     }
     WNDCLASSW windowClass{};

@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "core/test_folder.h"
 
 namespace quorbel::testing {
 
@@ -85,6 +88,15 @@ inline Window Namesake() {
     return {CreateWindowW(L"Static", L"quorbel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 200, nullptr,
                           nullptr, nullptr, nullptr),
             &DestroyWindow};
+}
+
+// A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.
+inline void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as = nullptr) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::filesystem::copy_file(std::filesystem::path(self).replace_filename(name),
+                               PathOf(folder) / (as != nullptr ? as : name),
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace quorbel::testing

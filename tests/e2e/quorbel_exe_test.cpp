@@ -15,19 +15,12 @@ namespace {
 enum Control : int { kStart = 101, kRestore, kInstall, kFrame, kLog = 106, kLeagues };
 using Flags = std::array<bool, 3>;  // league list, install button, restore button
 
-void CopyBuiltProgram(const char* name, const std::string& folder) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::filesystem::copy_file(std::filesystem::path(self).replace_filename(name), PathOf(folder) / name,
-                               std::filesystem::copy_options::overwrite_existing);
-}
-
 // This desktop is the tests' own: a window of the class is this test's Quorbel.exe.
 class QuorbelExe : public ::testing::Test {
   protected:
     // A copy of the built exe in the game folder, started from elsewhere; true once its window is up.
     bool start() {
-        CopyBuiltProgram("Quorbel.exe", game_.path());
+        CopyBuiltProgram(L"Quorbel.exe", game_.path());
         std::wstring commandLine = L"\"" + platform::Widen(game_ / "Quorbel.exe") + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -122,8 +115,8 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_TRUE(Lines(control(kLog)).empty());
     EXPECT_EQ(flags(), (Flags{true, false, false}));
 
-    CopyBuiltProgram("glenmarra.exe", game_.path());
-    WriteBytes(game_ / "glenmarra.log", "");  // with it the stand-in appends the folder it was started in
+    CopyBuiltProgram(L"glenmarra.exe", game_.path());
+    WriteBytes(game_ / "glenmarra.log", "");  // with it the stand-in logs its launch
     const auto launches = [&] { return std::ranges::count(ReadBytes(game_ / "glenmarra.log"), '\n'); };
     click(kStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 1; }));
@@ -131,7 +124,7 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     click(kInstall);
     click(kStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 2; }));
-    EXPECT_EQ(ReadBytes(game_ / "glenmarra.log"), elsewhere_.path() + "\n" + game_.path() + "\n");
+    EXPECT_EQ(ReadBytes(game_ / "glenmarra.log"), elsewhere_.path() + "\t1\n" + game_.path() + "\t1\n");
     EXPECT_EQ(Lines(control(kLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
         << "a launch writes no log line";
 }
