@@ -67,7 +67,7 @@ struct App {
     std::unique_ptr<Form1> form;
 };
 
-TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndRestoresItWhenMinimised) {
+TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
     App app;
     const HWND window = app.open().window();
     ASSERT_EQ(app.form->dpi(), 96u);
@@ -117,6 +117,10 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndRestoresItWhenM
     ASSERT_TRUE(IsIconic(window));
     EXPECT_TRUE(Module1::RestoreWindow(window));
     EXPECT_FALSE(IsIconic(window));
+    SetForegroundWindow(namesake.get());
+    ASSERT_EQ(GetForegroundWindow(), namesake.get());
+    EXPECT_TRUE(Module1::RestoreWindow(window));
+    EXPECT_EQ(GetForegroundWindow(), window) << "an open window behind another comes to the front";
 
     // Moved to a screen at 200 %: the design doubles, and the caption's icon comes at that size.
     RECT suggested = outer;
