@@ -25,11 +25,18 @@ wineserver_bin=/usr/lib/wine/wineserver
 use_wine() {
     export WINEPREFIX=${WINEPREFIX:-$repo_root/build/windows/wineprefix}
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine maps Windows names to Linux ones by the locale: without a UTF-8 one (a bare container has none
+    # set), a folder named with an umlaut cannot be created. C.UTF-8 is part of Debian's C library.
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        "$wine_bin" wineboot -i >/dev/null 2>&1 || true
+        "$wine_bin" wineboot -i >/dev/null 2>&1 || echo "wineboot reported a failure" >&2
         "$wineserver_bin" -w
+        if ! compgen -G "$WINEPREFIX/drive_c/users/*/Temp" >/dev/null; then
+            echo "The Wine prefix $WINEPREFIX could not be set up" >&2
+            return 1
+        fi
     fi
     # A drive letter whose root is an empty folder, for the tests of an application folder at a drive's root.
     mkdir -p "$WINEPREFIX/drive-q"
