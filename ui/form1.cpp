@@ -101,7 +101,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SETTINGCHANGE:
             if (wParam == SPI_SETNONCLIENTMETRICS) {
-                applyLayout(dpi_);
+                onMetricsChanged();
             }
             return 0;
         case WM_DESTROY:

@@ -54,14 +54,17 @@ class Form1 {
     void onCommand(int id, int code, HWND from);
     void onActivate(bool active);
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    void onMetricsChanged();
     void onLoadBanner();
     // The system's description of code when description is null.
     void reportFatal(DWORD code, const char* description) noexcept;
 
-    void createControls();
+    void createControls(UINT dpi);
     HMENU createMenu();
+    void placeControls(UINT dpi);
     void applyLayout(UINT dpi);
     void applyIcons(UINT dpi);
+    SIZE outerSize() const;
     void moveWindow(int left, int top);
     void showState();
     void appendLogLines();

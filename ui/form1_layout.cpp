@@ -96,6 +96,15 @@ HFONT CreateFittingFont(LOGFONTW face, UINT dpi) {
     return font;
 }
 
+// Where a control stands in its container at the DPI; a combo box's height includes its open list.
+RECT ControlBounds(const ControlDesign& design, UINT dpi) {
+    RECT rect = PixelRect(design.rect, dpi);
+    if (design.kind == ControlKind::ComboBox) {
+        rect.bottom += TwipsToPixels(kComboDropDownTwips, dpi);
+    }
+    return rect;
+}
+
 }  // namespace
 
 bool Form1::create(int showCommand) {
@@ -107,17 +116,18 @@ bool Form1::create(int showCommand) {
         DestroyMenu(menu);
         return false;
     }
-    createControls();
-    applyLayout(GetDpiForWindow(window_));
-
-    RECT frame;
-    GetWindowRect(window_, &frame);
+    // Each control is made where it stands and the window is sized and centred in one move: under Wine
+    // every later move of a window costs the start-up a few milliseconds.
+    const UINT dpi = GetDpiForWindow(window_);
+    createControls(dpi);
+    applyLayout(dpi);
+    const SIZE size = outerSize();
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    moveWindow(work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
-               work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2);
+    moveWindow(work.left + (work.right - work.left - size.cx) / 2,
+               work.top + (work.bottom - work.top - size.cy) / 2);
 
     SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
     Form_Load();
@@ -156,7 +166,7 @@ HMENU Form1::createMenu() {
     return bar;
 }
 
-void Form1::createControls() {
+void Form1::createControls(UINT dpi) {
     // Created in tab order: the dialog manager tabs through siblings in the order they were made.
     std::vector<const ControlDesign*> order;
     for (const ControlDesign& design : Controls()) {
@@ -169,12 +179,22 @@ void Form1::createControls() {
         void* parameter = design->kind == ControlKind::Frame
                               ? reinterpret_cast<void*>(static_cast<UINT_PTR>(kFrame1BackColor))
                               : nullptr;
+        const RECT bounds = ControlBounds(*design, dpi);
         const HWND created = CreateWindowExW(
-            kind.exStyle, kind.className, design->caption, WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0,
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design->id)), Instance(), parameter);
+            kind.exStyle, kind.className, design->caption, WS_CHILD | WS_VISIBLE | kind.style, bounds.left,
+            bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(design->id)), Instance(), parameter);
         EnableWindow(created, design->enabledAtStart);
     }
     SendMessageW(control(kCboLiga), CB_SETMINVISIBLE, 12, 0);
+}
+
+void Form1::placeControls(UINT dpi) {
+    for (const ControlDesign& design : Controls()) {
+        const RECT bounds = ControlBounds(design, dpi);
+        SetWindowPos(control(design.id), nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Form1::applyLayout(UINT dpi) {
@@ -188,16 +208,8 @@ void Form1::applyLayout(UINT dpi) {
     applyIcons(dpi);
 
     for (const ControlDesign& design : Controls()) {
-        const HWND child = control(design.id);
         const HFONT font = design.kind == ControlKind::CommandButton ? buttonFont_ : font_;
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        const RECT rect = PixelRect(design.rect, dpi);
-        int height = rect.bottom - rect.top;
-        if (design.kind == ControlKind::ComboBox) {
-            height += TwipsToPixels(kComboDropDownTwips, dpi);
-        }
-        SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control(design.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     // The closed combo box takes its height from its field; fit the field so the box has its design height.
     // Measured again after each try: Wine's field comes out 2 px taller than asked for.
@@ -219,10 +231,6 @@ void Form1::applyLayout(UINT dpi) {
     shownLogLines_ = 0;
     SendMessageW(control(kLstLog), LB_RESETCONTENT, 0, 0);
     appendLogLines();
-
-    RECT frame;
-    GetWindowRect(window_, &frame);
-    moveWindow(frame.left, frame.top);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     for (const HFONT old : oldFonts) {
         if (old != nullptr) {
@@ -231,11 +239,15 @@ void Form1::applyLayout(UINT dpi) {
     }
 }
 
-void Form1::moveWindow(int left, int top) {
+SIZE Form1::outerSize() const {
     RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
     AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, dpi_);
-    SetWindowPos(window_, nullptr, left, top, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void Form1::moveWindow(int left, int top) {
+    const SIZE size = outerSize();
+    SetWindowPos(window_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The caption, the taskbar and Alt+Tab take the icons at the window's DPI, from the nearest image of the
@@ -258,8 +270,17 @@ void Form1::applyIcons(UINT dpi) {
 }
 
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
+    placeControls(dpi);
     applyLayout(dpi);
     moveWindow(suggested.left, suggested.top);
+}
+
+// Another caption or menu height gives the same client area another outer size.
+void Form1::onMetricsChanged() {
+    applyLayout(dpi_);
+    RECT frame;
+    GetWindowRect(window_, &frame);
+    moveWindow(frame.left, frame.top);
 }
 
 }  // namespace quorbel::ui
