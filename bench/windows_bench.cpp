@@ -92,7 +92,7 @@ Running Start(const Program& program, double* startup) {
     const double begin = Now();
     if (!CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startupInfo, &running.process)) {
-        std::fprintf(stderr, "cannot start %ls\n", program.exe.c_str());
+        std::fprintf(stderr, "cannot start %ls (error %lu)\n", program.exe.c_str(), GetLastError());
         std::exit(1);
     }
     while ((running.window = VisibleWindowOf(running.process.dwProcessId, program.windowClass)) == nullptr) {
