@@ -85,18 +85,25 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
     EXPECT_EQ(style(app.control(kLstLog), LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_MULTIPLESEL),
               LBS_NOINTEGRALHEIGHT);
 
-    // Left, top, width and height in the window's client area: the list and the combo box lie in the frame.
+    // Left, top, width and height in the window's client area at 96 DPI: the list and the combo box lie in
+    // the frame. At 200 % every figure doubles.
     using Expected = std::pair<int, std::array<LONG, 4>>;
-    for (const auto& [id, pixels] :
-         {Expected{kPicture1, {0, 0, 404, 104}}, Expected{kFrame1, {5, 104, 392, 201}},
-          Expected{kCboLiga, {13, 120, 377, 21}}, Expected{kLstLog, {13, 152, 377, 147}},
-          Expected{kBtnPatchen, {8, 312, 113, 25}}, Expected{kBtnRestore, {136, 312, 129, 25}},
-          Expected{kBtnStart, {280, 312, 113, 25}}}) {
-        RECT r;
-        GetWindowRect(app.control(id), &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), pixels) << id;
-    }
+    const auto standsAsDesigned = [&](LONG scale) {
+        for (const auto& [id, pixels] :
+             {Expected{kPicture1, {0, 0, 404, 104}}, Expected{kFrame1, {5, 104, 392, 201}},
+              Expected{kCboLiga, {13, 120, 377, 21}}, Expected{kLstLog, {13, 152, 377, 147}},
+              Expected{kBtnPatchen, {8, 312, 113, 25}}, Expected{kBtnRestore, {136, 312, 129, 25}},
+              Expected{kBtnStart, {280, 312, 113, 25}}}) {
+            RECT r;
+            GetWindowRect(app.control(id), &r);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_EQ(
+                (std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                (std::array{pixels[0] * scale, pixels[1] * scale, pixels[2] * scale, pixels[3] * scale}))
+                << id << " at " << scale * 100 << " %";
+        }
+    };
+    standsAsDesigned(1);
     EXPECT_EQ(GetParent(app.control(kCboLiga)), app.control(kFrame1));
 
     // The frame's ground on both sides of the list, and the banner's light blue at its left edge; the banner
@@ -125,10 +132,7 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
     // Moved to a screen at 200 %: the design doubles, and the caption's icon comes at that size.
     RECT suggested = outer;
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-    RECT frame{};
-    GetWindowRect(app.control(kFrame1), &frame);
-    EXPECT_EQ((std::array{frame.right - frame.left, frame.bottom - frame.top}),
-              (std::array<LONG, 2>{784, 402}));
+    standsAsDesigned(2);
     // The list and the log in the system's message font at that DPI; the buttons' captions fit them.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
