@@ -133,13 +133,7 @@ void Form1::onCommand(int id, int code, HWND from) {
     if (id == kCboLiga && code == CBN_SELCHANGE) {
         cboliga_Click();
     } else if (id == kCboLiga && code == CBN_CLOSEUP) {
-        // Escape in the open list puts the earlier entry back without a change notification, and Wine
-        // shows it while keeping the new one selected: the box must show what an install would take.
-        const LRESULT shown = SendMessageW(from, CB_GETCURSEL, 0, 0);
-        if (shown != controller_.selectedIndex()) {
-            cboliga_Click();
-        }
-        SendMessageW(from, CB_SETCURSEL, static_cast<WPARAM>(shown), 0);
+        cboliga_CloseUp();
     } else if (code == BN_CLICKED && id == kBtnPatchen) {
         btnpatchen_Click();
     } else if (code == BN_CLICKED && id == kBtnRestore) {
@@ -183,6 +177,17 @@ void Form1::Form_Load() {
     } catch (...) {  // a start-up step that fails is skipped
     }
     showState();
+}
+
+// Escape in the open list puts the earlier entry back without a change notification, and Wine shows it
+// while keeping the new one selected: the box must show what an install would take.
+void Form1::cboliga_CloseUp() {
+    const HWND combo = control(kCboLiga);
+    const LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (shown != controller_.selectedIndex()) {
+        cboliga_Click();
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(shown), 0);
 }
 
 void Form1::cboliga_Click() {

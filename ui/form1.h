@@ -44,6 +44,7 @@ class Form1 {
 
     void Form_Load();
     void cboliga_Click();
+    void cboliga_CloseUp();
     void btnpatchen_Click();
     void btnrestore_Click();
     void btnstart_Click();
