@@ -47,6 +47,31 @@ class Hardening : public ::testing::Test {
     TestFolder app_{"Quorbel Hardening \xC3\xA4"};
 };
 
+TEST_F(Hardening, JunkAndHugeSettingsFilesAreReadWithoutHarm) {
+    std::string junk(64 * 1024, '\0');
+    unsigned state = 12345;
+    for (char& c : junk) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    std::string lines, keys;
+    for (int i = 0; i < 1000000; ++i) {
+        lines += "pfad=a\r\n";
+    }
+    for (int i = 1; i <= 64; ++i) {
+        keys += "PFAD=Liga " + std::to_string(i) + "\r\n";
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {junk, ""},
+        {"pfad=" + std::string(50 * 1024 * 1024, 'x'), std::string(KeyLineScanner::kValueLimit, 'x')},
+        {lines + "pfad=Ziel\r\n", "ziel"},
+        {keys, "liga 64"}};
+    for (const auto& [bytes, expected] : cases) {
+        testing::WriteBytes(app_ / "quorbel.ini", bytes);
+        EXPECT_EQ(SettingsFile::ReadActiveDataset(app_.path()), expected) << bytes.size() << " bytes";
+    }
+}
+
 TEST_F(Hardening, SettingsFileGoneBlockedOrHeldWhileRunning) {
     testing::MakeDataset(app_.path(), "Bundesliga");
     testing::WriteBytes(app_ / "quorbel.ini", "pfad=\r\n");
@@ -80,6 +105,19 @@ TEST_F(Hardening, SettingsFileGoneBlockedOrHeldWhileRunning) {
     EXPECT_TRUE(StartsWith(atStart.activityLog()[2], "quorbel.ini konnte nicht gespeichert werden: "));
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
 #endif
+}
+
+TEST_F(Hardening, TenThousandDatasetsAreListedAndTheRecordedOneFound) {
+    testing::MakeFolders(app_ / "quorbel");
+    for (int i = 0; i < 10000; ++i) {
+        testing::MakeFolder(DatasetCatalogue::DatasetRoot(app_.path()) + "Liga_" + std::to_string(i));
+    }
+    testing::WriteBytes(app_ / "quorbel.ini", "pfad=liga 9999\r\n");
+    SwitchController controller(app_.path());
+    controller.initialise();
+    EXPECT_EQ(controller.leagues().size(), 10000u);
+    ASSERT_EQ(controller.state(), SwitchState::Installed);
+    EXPECT_EQ(controller.leagues()[static_cast<std::size_t>(controller.selectedIndex())], "Liga 9999");
 }
 
 // Folder names that cmd would expand, split or swallow if a script's path ever passed through its parser.
@@ -117,6 +155,28 @@ TEST_F(Hardening, FolderNameWithATrailingDotIsRefused) {
     EXPECT_TRUE(testing::NeverRecorded(other, "inst.bat"));
 }
 
+// The tool never waits: a script that runs on leaves install and restore answering at once.
+TEST_F(Hardening, LongRunningScriptsNeitherBlockNorOrderTheActions) {
+    const std::string folder = testing::MakeDataset(app_.path(), "Langsam");
+#ifdef _WIN32
+    testing::WriteBytes(folder + "\\inst.bat",
+                        "@echo off\r\n:wait\r\nif exist go goto done\r\nping -n 2 127.0.0.1 >nul\r\n"
+                        "goto wait\r\n:done\r\necho fertig> fertig\r\n");
+#else
+    testing::WriteBytes(folder + "/inst.bat",
+                        "#!/bin/sh\nwhile [ ! -e go ]; do sleep 0.05; done\necho fertig > fertig\n");
+#endif
+    SwitchController controller = Install(app_.path(), "Langsam");
+    EXPECT_EQ(controller.state(), SwitchState::Installed);
+    controller.restore();
+    EXPECT_EQ(controller.state(), SwitchState::Selected);
+    EXPECT_EQ(testing::Canonical(testing::AwaitRecordedFolder(folder, "clear.bat")), folder)
+        << "clear.bat ran while inst.bat still waited";
+    EXPECT_FALSE(testing::Exists(folder + kSep + "fertig"));
+    testing::WriteBytes(folder + kSep + "go", "");
+    EXPECT_TRUE(testing::AwaitFile(folder + kSep + "fertig")) << "inst.bat ran to its end";
+}
+
 TEST_F(Hardening, ApplicationFolderOutsideTheCodePageOrBeyondMaxPath) {
     TestFolder unusual(
         "Spiel \xC5\x81\xC3\xB3"
@@ -134,18 +194,48 @@ TEST_F(Hardening, ApplicationFolderOutsideTheCodePageOrBeyondMaxPath) {
     const std::string deepFolder = testing::MakeDataset(deep, "Bundesliga");
     const SwitchController deepController = Install(deep, "Bundesliga");
     ASSERT_EQ(deepController.leagues().size(), 1u);
+#ifdef _WIN32
     // No process starts in a folder beyond MAX_PATH on Windows; the player must be told so, never misled.
-    if (deepController.state() == SwitchState::Installed) {
-        EXPECT_EQ(testing::ReadBytes(deep + kSep + "quorbel.ini"), "pfad=Bundesliga\r\n");
-        EXPECT_FALSE(testing::AwaitRecordedFolder(deepFolder, "inst.bat").empty());
-    } else {
-        EXPECT_TRUE(
-            StartsWith(deepController.activityLog().at(1), "inst.bat konnte nicht gestartet werden: "));
-        EXPECT_FALSE(testing::Exists(deep + kSep + "quorbel.ini"));
-    }
+    EXPECT_EQ(deepController.state(), SwitchState::Selected);
+    EXPECT_TRUE(StartsWith(deepController.activityLog().at(1), "inst.bat konnte nicht gestartet werden: "));
+    EXPECT_FALSE(testing::Exists(deep + kSep + "quorbel.ini"));
+    EXPECT_TRUE(testing::NeverRecorded(deepFolder, "inst.bat"));
+#else
+    EXPECT_EQ(testing::ReadBytes(deep + kSep + "quorbel.ini"), "pfad=Bundesliga\r\n");
+    EXPECT_FALSE(testing::AwaitRecordedFolder(deepFolder, "inst.bat").empty());
+#endif
 }
 
 #ifdef _WIN32
+// What the game launch reports when glenmarra.exe is no program (a missing one: QuorbelExe); the window
+// shows it.
+TEST_F(Hardening, StartingABrokenProgramFailsWithTheSystemsReason) {
+    testing::WriteBytes(app_ / "glenmarra.exe", "kein Programm");
+    const auto broken = platform::StartProcess(app_ / "glenmarra.exe", platform::ShowState::Normal);
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->code, static_cast<std::uint32_t>(ERROR_BAD_EXE_FORMAT));
+    EXPECT_FALSE(broken->description.empty());
+}
+
+// At a drive's root the application folder ends in a backslash and the paths hold two in a row.
+// scripts/test maps a Wine drive letter to an empty folder and names it in QUORBEL_TEST_DRIVE.
+TEST_F(Hardening, ApplicationFolderAtADriveRoot) {
+    const char* drive = std::getenv("QUORBEL_TEST_DRIVE");
+    if (drive == nullptr) {
+        GTEST_SKIP() << "QUORBEL_TEST_DRIVE names no drive mapped to an empty folder";
+    }
+    const std::string root = std::string(drive) + "\\";
+    std::error_code ignored;
+    std::filesystem::remove_all(testing::PathOf(root + "quorbel"), ignored);
+    const std::string folder = testing::MakeDataset(root, "Serie_A");
+    EXPECT_EQ(Install(root, "Serie A").state(), SwitchState::Installed);
+    EXPECT_EQ(testing::ReadBytes(root + "quorbel.ini"), "pfad=Serie A\r\n");
+    EXPECT_EQ(testing::AwaitRecordedFolder(folder, "inst.bat"), root + "quorbel\\Serie_A");
+    platform::SetCurrentFolder(original_);
+    std::filesystem::remove_all(testing::PathOf(root + "quorbel"), ignored);
+    std::filesystem::remove(testing::PathOf(root + "quorbel.ini"), ignored);
+}
+
 // On Windows, cmd.exe refuses a network path as its current folder and would look for the script in the
 // Windows folder; Wine's cmd accepts it, so only the refusal itself can be seen here.
 TEST_F(Hardening, ApplicationFolderOnANetworkShareStartsNoScript) {

@@ -123,6 +123,14 @@ void MakeFolders(const std::string& path) {
     fs::create_directories(PathOf(path));
 }
 
+void MakeFolder(const std::string& path) {
+#ifdef _WIN32
+    CreateDirectoryW(platform::Widen(path).c_str(), nullptr);
+#else
+    mkdir(path.c_str(), 0755);
+#endif
+}
+
 void SetAttribute(const std::string& path, Attribute attribute, bool on) {
 #ifdef _WIN32
     const DWORD bit = attribute == Attribute::Hidden   ? FILE_ATTRIBUTE_HIDDEN
@@ -174,6 +182,10 @@ std::string AwaitRecordedFolder(const std::string& folder, std::string_view scri
 #else
     return text;
 #endif
+}
+
+bool AwaitFile(const std::string& path) {
+    return Await(path, 600);
 }
 
 bool NeverRecorded(const std::string& folder, std::string_view scriptName) {

@@ -129,5 +129,26 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
         << "a launch writes no log line";
 }
 
+TEST_F(QuorbelExe, KeypadMinusRestoresOnlyTheMinimisedQuorbelWindow) {
+    ASSERT_TRUE(start());
+    ShowWindow(window_, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return IsIconic(window_); }));
+    const Window foreign = Namesake();
+    ShowWindow(foreign.get(), SW_MINIMIZE);
+    Keys({VK_SUBTRACT}, Stroke::Down);
+    EXPECT_TRUE(Eventually([&] { return !IsIconic(window_); })) << "keypad minus did not restore it";
+    Keys({VK_SUBTRACT}, Stroke::Up);
+    EXPECT_TRUE(Throughout([&] { return IsIconic(foreign.get()); })) << "the foreign window was restored";
+
+    PostMessageW(window_, WM_COMMAND, 202, 0);  // the about box: the poll goes on in its modal loop
+    ASSERT_NE(visible(L"#32770"), nullptr);
+    ShowWindow(window_, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return IsIconic(window_); }));
+    Keys({VK_SUBTRACT}, Stroke::Down);
+    EXPECT_TRUE(Eventually([&] { return !IsIconic(window_); }))
+        << "not restored while the about box was open";
+    Keys({VK_SUBTRACT}, Stroke::Up);
+}
+
 }  // namespace
 }  // namespace quorbel::testing
