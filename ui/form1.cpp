@@ -176,7 +176,10 @@ void Form1::Form_Load() {
         controller_.initialise();
     } catch (...) {  // a start-up step that fails is skipped
     }
-    showState();
+    try {
+        showState();
+    } catch (...) {  // the controls then show what they could take
+    }
 }
 
 // Escape in the open list puts the earlier entry back without a change notification, and Wine shows it
@@ -184,6 +187,12 @@ void Form1::Form_Load() {
 void Form1::cboliga_CloseUp() {
     const HWND combo = control(kCboLiga);
     const LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (shown < 0) {
+        // Escaped before the first pick: the entries moved through were picked on the way and install is
+        // offered, so the box shows the last of them again.
+        showState();
+        return;
+    }
     if (shown != controller_.selectedIndex()) {
         cboliga_Click();
     }

@@ -133,7 +133,7 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
     RECT suggested = outer;
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     standsAsDesigned(2);
-    // The list and the log in the system's message font at that DPI.
+    // The list and the log in the system's message font at that DPI; the buttons' captions fit them.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 192);
@@ -145,6 +145,19 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
         GetObjectW(fontOf(id), sizeof face, &face);
         EXPECT_EQ(face.lfHeight, metrics.lfMessageFont.lfHeight) << id;
         EXPECT_EQ(std::wstring(face.lfFaceName), metrics.lfMessageFont.lfFaceName) << id;
+    }
+    for (const int id : {kBtnPatchen, kBtnRestore, kBtnStart}) {
+        const HWND button = app.control(id);
+        const std::wstring caption = TextOf(button);
+        const HDC buttonDc = GetDC(button);
+        const HGDIOBJ old = SelectObject(buttonDc, fontOf(id));
+        SIZE text{};
+        GetTextExtentPoint32W(buttonDc, caption.c_str(), static_cast<int>(caption.size()), &text);
+        SelectObject(buttonDc, old);
+        ReleaseDC(button, buttonDc);
+        RECT inside{};
+        GetClientRect(button, &inside);
+        EXPECT_TRUE(text.cx < inside.right && text.cy >= -metrics.lfMessageFont.lfHeight * 3 / 4) << id;
     }
     ICONINFO icon{};
     BITMAP image{};
@@ -235,6 +248,15 @@ TEST(Form1Keyboard, EscapeInTheOpenListKeepsTheShownAndTheInstalledLeagueTheSame
     const HWND combo = app.control(kCboLiga);
     wchar_t middle[16] = {};
     SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(middle));
+    // Before the first pick, Windows' Escape shows no entry again, although the ones moved through were
+    // picked on the way.
+    Pick(combo, middle);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageW(app.form->window(), WM_COMMAND, MAKEWPARAM(kCboLiga, CBN_CLOSEUP),
+                 reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(TextOf(combo), middle);
+    EXPECT_TRUE(app.enabled(kBtnPatchen));
+
     Pick(combo, middle);
     SetFocus(combo);
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
