@@ -7,6 +7,15 @@
 namespace quorbel::ui {
 
 std::string ApplicationFolderOf(std::wstring_view exePath) {
+    // Started by an extended path, the exe reports one; its folder is the plain path, which the switching
+    // core extends again where it must, and which it would otherwise take for a network path.
+    std::wstring plain;
+    if (exePath.starts_with(L"\\\\?\\UNC\\")) {
+        plain = L"\\\\" + std::wstring(exePath.substr(8));
+        exePath = plain;
+    } else if (exePath.starts_with(L"\\\\?\\") && exePath.size() > 5 && exePath[5] == L':') {
+        exePath.remove_prefix(4);
+    }
     const std::size_t slash = exePath.find_last_of(L"\\/");
     if (slash == std::wstring_view::npos) {
         return {};

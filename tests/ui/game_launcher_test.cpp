@@ -1,13 +1,26 @@
-// The game as the start button launches it, in an application folder whose path holds a blank.
+// The game's folder as the running exe gives it, and the game as the start button launches it there.
 #include <gtest/gtest.h>
 
 #include "core/platform.h"
 #include "core/test_folder.h"
 #include "e2e/desktop.h"
+#include "ui/application_folder.h"
 #include "ui/game_launcher.h"
 
 namespace quorbel::testing {
 namespace {
+
+// Everything the tool starts or reads is joined to this folder; an extended path would read as a network one.
+TEST(ApplicationFolder, IsThePlainFolderOfTheExeAndKeepsTheBackslashOfADrivesRoot) {
+    for (const auto& [exe, folder] : std::initializer_list<std::pair<const wchar_t*, const char*>>{
+             {L"C:\\Spiele\\Glenmarra \u00E4\\Quorbel.exe", "C:\\Spiele\\Glenmarra \xC3\xA4"},
+             {L"Q:\\Quorbel.exe", "Q:\\"},
+             {L"\\\\?\\C:\\Spiele\\Quorbel.exe", "C:\\Spiele"},
+             {L"\\\\?\\UNC\\server\\share\\Quorbel.exe", "\\\\server\\share"},
+             {L"\\\\server\\share\\Quorbel.exe", "\\\\server\\share"}}) {
+        EXPECT_EQ(ui::ApplicationFolderOf(exe), folder);
+    }
+}
 
 // Were the game's path ever handed over unquoted, Windows would run "<parent>\app.exe" instead.
 TEST(GameLauncher, StartsExactlyTheGameShownNormallyInTheToolsCurrentFolder) {
