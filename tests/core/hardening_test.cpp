@@ -163,8 +163,10 @@ TEST_F(Hardening, LongRunningScriptsNeitherBlockNorOrderTheActions) {
                         "@echo off\r\n:wait\r\nif exist go goto done\r\nping -n 2 127.0.0.1 >nul\r\n"
                         "goto wait\r\n:done\r\necho fertig> fertig\r\n");
 #else
-    testing::WriteBytes(folder + "/inst.bat",
-                        "#!/bin/sh\nwhile [ ! -e go ]; do sleep 0.05; done\necho fertig > fertig\n");
+    testing::WriteBytes(
+        folder + "/inst.bat",
+        "#!/bin/sh\nn=0\nwhile [ ! -e go ]; do [ $n -lt 1200 ] || exit 1; n=$((n+1)); sleep 0.05; "
+        "done\necho fertig > fertig\n");
 #endif
     SwitchController controller = Install(app_.path(), "Langsam");
     EXPECT_EQ(controller.state(), SwitchState::Installed);

@@ -169,6 +169,7 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
 
     app.form.reset();
     EXPECT_EQ(Module1::FindMainWindow(), nullptr);
+    EXPECT_FALSE(Module1::RestoreWindow(Module1::FindMainWindow()));
 }
 
 TEST(Form1Commands, MenusAndTheirShortcutsEndTheProgramAndShowTheAboutBox) {
