@@ -65,7 +65,6 @@ class Form1 {
     void placeControls(UINT dpi);
     void applyLayout(UINT dpi);
     void applyIcons(UINT dpi);
-    SIZE outerSize() const;
     void moveWindow(int left, int top);
     void showState();
     void appendLogLines();

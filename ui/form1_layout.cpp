@@ -105,29 +105,46 @@ RECT ControlBounds(const ControlDesign& design, UINT dpi) {
     return rect;
 }
 
+// The window's outer size for the design's client area below a one-line menu bar.
+SIZE OuterSize(UINT dpi) {
+    RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, dpi);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+POINT CentredOnPrimaryScreen(SIZE size) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    return {work.left + (work.right - work.left - size.cx) / 2,
+            work.top + (work.bottom - work.top - size.cy) / 2};
+}
+
 }  // namespace
 
 bool Form1::create(int showCommand) {
     RegisterWindowClass(WindowProc);
     const HMENU menu = createMenu();
-    window_ = CreateWindowExW(kWindowExStyle, kWindowClass, kCaption, kWindowStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, Instance(), this);
+    // The window and each control are made where they stand: under Wine every later move of a window costs
+    // the start-up a few milliseconds. The window is centred on the primary screen, at the DPI it will
+    // have there unless the scale changed since sign-in; then it is sized and centred again.
+    const UINT expectedDpi = GetDpiForSystem();
+    const SIZE size = OuterSize(expectedDpi);
+    const POINT centred = CentredOnPrimaryScreen(size);
+    window_ = CreateWindowExW(kWindowExStyle, kWindowClass, kCaption, kWindowStyle, centred.x, centred.y,
+                              size.cx, size.cy, nullptr, menu, Instance(), this);
     if (window_ == nullptr) {
         DestroyMenu(menu);
         return false;
     }
-    // Each control is made where it stands and the window is sized and centred in one move: under Wine
-    // every later move of a window costs the start-up a few milliseconds.
     const UINT dpi = GetDpiForWindow(window_);
     createControls(dpi);
     applyLayout(dpi);
-    const SIZE size = outerSize();
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
-    moveWindow(work.left + (work.right - work.left - size.cx) / 2,
-               work.top + (work.bottom - work.top - size.cy) / 2);
+    if (dpi != expectedDpi) {
+        const POINT again = CentredOnPrimaryScreen(OuterSize(dpi));
+        moveWindow(again.x, again.y);
+    }
 
     SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
     Form_Load();
@@ -239,14 +256,8 @@ void Form1::applyLayout(UINT dpi) {
     }
 }
 
-SIZE Form1::outerSize() const {
-    RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-    AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, dpi_);
-    return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
 void Form1::moveWindow(int left, int top) {
-    const SIZE size = outerSize();
+    const SIZE size = OuterSize(dpi_);
     SetWindowPos(window_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
