@@ -12,19 +12,37 @@
 namespace quorbel::testing {
 namespace {
 
+// The visible console windows: Wine's, or those of Windows' own console host.
+std::vector<HWND> Consoles() {
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (IsWindowVisible(window) && (std::wstring_view(name) == L"WineConsoleClass" ||
+                                            std::wstring_view(name) == L"ConsoleWindowClass")) {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 enum Control : int { kStart = 101, kRestore, kInstall, kFrame, kLog = 106, kLeagues };
 using Flags = std::array<bool, 3>;  // league list, install button, restore button
 
 // This desktop is the tests' own: a window of the class is this test's Quorbel.exe.
 class QuorbelExe : public ::testing::Test {
   protected:
-    // A copy of the built exe in the game folder, started from elsewhere; true once its window is up.
+    // A copy of the built exe in the game folder, started from elsewhere and without a console, as from
+    // the Explorer; true once its window is up.
     bool start() {
         CopyBuiltProgram(L"Quorbel.exe", game_.path());
         std::wstring commandLine = L"\"" + platform::Widen(game_ / "Quorbel.exe") + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                               platform::Widen(elsewhere_.path()).c_str(), &startup, &process_) &&
                (window_ = visible(L"QuorbelForm1")) != nullptr;
     }
@@ -83,6 +101,10 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
     Pick(control(kLeagues), L"Lange Liga");
     click(kInstall);
     EXPECT_EQ(AwaitRecordedFolder(slow, "inst.bat"), Canonical(slow));
+    // The waiting script's console stays minimised, never over the game or the tool.
+    std::vector<HWND> consoles;
+    ASSERT_TRUE(Eventually([&] { return !(consoles = Consoles()).empty(); }));
+    EXPECT_TRUE(std::ranges::all_of(consoles, IsIconic)) << "a script's console came up as a window";
     EXPECT_EQ(ini(), "pfad=Lange Liga\r\n");
     EXPECT_EQ(flags(), (Flags{false, false, true}));
     // Disabled now, the button must do nothing even when its click is sent directly.

@@ -19,17 +19,23 @@ using namespace ui;
 
 std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
 
-// The last message box this thread showed, read as soon as it was set up, and then closed.
+// The last message box this thread showed, read as soon as it was set up, and then closed; and whether
+// the window was already shown when the league list got its first entry.
 struct Box {
     std::wstring title, text;
     HICON icon;
+    HWND owner;
 };
 std::optional<Box> box;
-LRESULT CALLBACK ReadAndClose(int code, WPARAM wParam, LPARAM lParam) {
-    if (const HWND dialog = reinterpret_cast<const CWPRETSTRUCT*>(lParam)->hwnd;
-        reinterpret_cast<const CWPRETSTRUCT*>(lParam)->message == WM_INITDIALOG) {
-        box =
-            Box{TextOf(dialog), TextOf(GetDlgItem(dialog, 0xFFFF)), nullptr};  // the system's ID of its text
+std::optional<bool> shownBeforeFilled;
+LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (call->message == CB_ADDSTRING && !shownBeforeFilled) {
+        shownBeforeFilled = IsWindowVisible(GetAncestor(call->hwnd, GA_ROOT)) != FALSE;
+    }
+    if (const HWND dialog = call->hwnd; call->message == WM_INITDIALOG) {
+        box = Box{TextOf(dialog), TextOf(GetDlgItem(dialog, 0xFFFF)),  // the system's ID of its text
+                  nullptr, GetWindow(dialog, GW_OWNER)};
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             if (const LRESULT icon = SendMessageW(child, STM_GETICON, 0, 0); icon != 0) {
                 box->icon = reinterpret_cast<HICON>(icon);
@@ -39,7 +45,7 @@ LRESULT CALLBACK ReadAndClose(int code, WPARAM wParam, LPARAM lParam) {
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
-const HHOOK watcher = SetWindowsHookExW(WH_CALLWNDPROCRET, ReadAndClose, nullptr, GetCurrentThreadId());
+const HHOOK watcher = SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
 
 // The form goes first and the current folder comes back, so that the application folder can be removed.
 struct App {
@@ -50,6 +56,7 @@ struct App {
     Form1& open() {
         ended.reset();
         box.reset();
+        shownBeforeFilled.reset();
         form = std::make_unique<Form1>(folder.path());
         form->setEndProgram([](UINT code) { ended = code; });
         EXPECT_TRUE(form->create());
@@ -104,6 +111,8 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
         }
     };
     standsAsDesigned(1);
+    // Between whole scales a figure rounds to the nearest pixel: 6030 twips are 502.5 px at 125 %.
+    EXPECT_EQ((std::array{TwipsToPixels(6030, 120), TwipsToPixels(5895, 144)}), (std::array{503, 590}));
     EXPECT_EQ(GetParent(app.control(kCboLiga)), app.control(kFrame1));
 
     // The frame's ground on both sides of the list, and the banner's light blue at its left edge; the banner
@@ -199,6 +208,7 @@ TEST(Form1Commands, MenusAndTheirShortcutsEndTheProgramAndShowTheAboutBox) {
         byKey ? Keys({VK_CONTROL, 'I'}) : choose(1);
         ASSERT_TRUE(Eventually([] { return box.has_value(); }, app.loop())) << byKey;
         EXPECT_EQ(box->title, L"Info");
+        EXPECT_EQ(box->owner, window) << "the window must wait while the box is open";
         EXPECT_EQ(box->icon, LoadIconW(nullptr, IDI_INFORMATION)) << "not MB_ICONINFORMATION";
         EXPECT_TRUE(std::regex_match(box->text, about)) << box->text;
     }
@@ -208,6 +218,7 @@ TEST(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogS
     App app;
     MakeFolders(app.folder / "quorbel\\Liga_ohne_Skripte");  // no inst.bat: every install only adds lines
     app.open();
+    EXPECT_EQ(shownBeforeFilled, false) << "the window came up before its league list was filled";
     // Without quorbel.ini nothing is installed: the league can be picked, neither script run.
     EXPECT_EQ((std::array{app.enabled(kCboLiga), app.enabled(kBtnPatchen), app.enabled(kBtnRestore),
                           app.enabled(kBtnStart)}),
