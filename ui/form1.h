@@ -64,6 +64,7 @@ class Form1 {
     HMENU createMenu();
     void placeControls(UINT dpi);
     void applyLayout(UINT dpi);
+    void refreshContent();
     void applyIcons(UINT dpi);
     void moveWindow(int left, int top);
     void showState();

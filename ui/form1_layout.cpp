@@ -243,17 +243,21 @@ void Form1::applyLayout(UINT dpi) {
         field += difference;
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
-    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi));
-    logExtent_ = 0;
-    shownLogLines_ = 0;
-    SendMessageW(control(kLstLog), LB_RESETCONTENT, 0, 0);
-    appendLogLines();
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     for (const HFONT old : oldFonts) {
         if (old != nullptr) {
             DeleteObject(old);
         }
     }
+}
+
+// After a change of DPI or metrics: the banner at the new size, and the log measured again in its new font.
+void Form1::refreshContent() {
+    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi_));
+    logExtent_ = 0;
+    shownLogLines_ = 0;
+    SendMessageW(control(kLstLog), LB_RESETCONTENT, 0, 0);
+    appendLogLines();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form1::moveWindow(int left, int top) {
@@ -283,12 +287,14 @@ void Form1::applyIcons(UINT dpi) {
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
     placeControls(dpi);
     applyLayout(dpi);
+    refreshContent();
     moveWindow(suggested.left, suggested.top);
 }
 
 // Another caption or menu height gives the same client area another outer size.
 void Form1::onMetricsChanged() {
     applyLayout(dpi_);
+    refreshContent();
     RECT frame;
     GetWindowRect(window_, &frame);
     moveWindow(frame.left, frame.top);
