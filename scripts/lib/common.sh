@@ -38,11 +38,7 @@ use_wine() {
             return 1
         fi
     fi
-    # A drive letter whose root is an empty folder, for the tests of an application folder at a drive's root.
-    mkdir -p "$WINEPREFIX/drive-q"
-    ln -sfn "$WINEPREFIX/drive-q" "$WINEPREFIX/dosdevices/q:"
-    export QUORBEL_TEST_DRIVE=Q:
-    # And a network share, \\localhost\quorbel, for the tests of a game folder on a network path.
+    # A network share, \\localhost\quorbel, for the tests of a game folder on a network path.
     mkdir -p "$WINEPREFIX/drive-share" "$WINEPREFIX/dosdevices/unc/localhost"
     ln -sfn "$WINEPREFIX/drive-share" "$WINEPREFIX/dosdevices/unc/localhost/quorbel"
     export QUORBEL_TEST_SHARE='\\localhost\quorbel'

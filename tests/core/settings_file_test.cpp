@@ -62,18 +62,8 @@ TEST_P(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
 
 INSTANTIATE_TEST_SUITE_P(Bytes, SettingsFileRead, ::testing::ValuesIn(kReadCases));
 
-TEST(KeyLineScanner, AnySplitOfTheBytesGivesTheSameValueAndLongValuesAreCut) {
-    for (const ReadCase& c : kReadCases) {
-        KeyLineScanner whole;
-        whole.feed(c.bytes);
-        const std::string expected = whole.finish();
-        for (std::size_t split = 0; split <= c.bytes.size(); ++split) {
-            KeyLineScanner pieces;
-            pieces.feed(std::string_view(c.bytes).substr(0, split));
-            pieces.feed(std::string_view(c.bytes).substr(split));
-            EXPECT_EQ(pieces.finish(), expected) << c.what << ", split at " << split;
-        }
-    }
+// Whether the bytes come whole or split is the fuzzer's question; here: a value past the limit is cut.
+TEST(KeyLineScanner, LongValuesAreCut) {
     KeyLineScanner scanner;
     scanner.feed("pfad=" + std::string(100000, 'x') + "\r\npfad=" + std::string(100000, 'y'));
     EXPECT_EQ(scanner.finish(), std::string(KeyLineScanner::kValueLimit, 'y'));

@@ -22,13 +22,6 @@ namespace {
 
 const std::string kSep(platform::kSeparator);
 
-bool Await(const std::string& path, int attempts) {
-    for (int attempt = 0; attempt < attempts && !Exists(path); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return Exists(path);
-}
-
 #ifdef _WIN32
 // By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH.
 void RemoveTree(const std::wstring& folder) {
@@ -123,14 +116,6 @@ void MakeFolders(const std::string& path) {
     fs::create_directories(PathOf(path));
 }
 
-void MakeFolder(const std::string& path) {
-#ifdef _WIN32
-    CreateDirectoryW(platform::Widen(path).c_str(), nullptr);
-#else
-    mkdir(path.c_str(), 0755);
-#endif
-}
-
 void SetAttribute(const std::string& path, Attribute attribute, bool on) {
 #ifdef _WIN32
     const DWORD bit = attribute == Attribute::Hidden   ? FILE_ATTRIBUTE_HIDDEN
@@ -184,12 +169,12 @@ std::string AwaitRecordedFolder(const std::string& folder, std::string_view scri
 #endif
 }
 
-bool AwaitFile(const std::string& path) {
-    return Await(path, 600);
-}
-
 bool NeverRecorded(const std::string& folder, std::string_view scriptName) {
-    return !Await(folder + kSep + std::string(scriptName) + ".cwd", 10);
+    const std::string record = folder + kSep + std::string(scriptName) + ".cwd";
+    for (int attempt = 0; attempt < 10 && !Exists(record); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return !Exists(record);
 }
 
 std::string Canonical(const std::string& path) {

@@ -29,7 +29,6 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
-void MakeFolder(const std::string& path);  // one level, fast enough for thousands
 
 // Windows attributes; without them (POSIX) only ReadOnly has an effect, as the missing write permission.
 enum class Attribute { Hidden, System, ReadOnly };
@@ -42,7 +41,6 @@ std::string MakeDataset(const std::string& appFolder, std::string_view folderNam
 // The folder the script recorded, once it has; empty when it did not run within a generous grace period.
 // This waits for a process; it does not time one.
 std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName);
-bool AwaitFile(const std::string& path);
 // True when the script has left no record after a short grace period.
 bool NeverRecorded(const std::string& folder, std::string_view scriptName);
 
