@@ -100,19 +100,8 @@ TEST(SettingsFileWrite, ARefusedOrFailedWriteKeepsThePreviousContent) {
     TestFolder app;
     const std::string previous = "pfad=Premier League\r\n";
     testing::WriteBytes(app / "quorbel.ini", previous);
-    EXPECT_EQ(SettingsFile::WriteActiveDataset(app.path(),
-                                               "\xC5\x81\xC3\xB3"
-                                               "d\xC5\xBA")
-                  .kind,  // Łódź
-              SaveResult::Kind::NotRepresentable);
-
-    testing::SetAttribute(app / "quorbel.ini", testing::Attribute::ReadOnly);
-    const SaveResult readOnly = SettingsFile::WriteActiveDataset(app.path(), "Serie A");
-    testing::SetAttribute(app / "quorbel.ini", testing::Attribute::ReadOnly, false);
-    EXPECT_EQ(readOnly.kind, SaveResult::Kind::Failed);
-    EXPECT_NE(readOnly.failure.code, 0u);
-    EXPECT_FALSE(readOnly.failure.description.empty());
-
+    // A refused write (read-only file, name outside the code page) is the controller's case; here the
+    // ways a write can fail on its way to the disk.
 #ifndef _WIN32
     // A write that stops half-way, as on a full disk (here: the file size limit).
     struct rlimit limit {};
