@@ -38,10 +38,6 @@ use_wine() {
             return 1
         fi
     fi
-    # A network share, \\localhost\quorbel, for the tests of a game folder on a network path.
-    mkdir -p "$WINEPREFIX/drive-share" "$WINEPREFIX/dosdevices/unc/localhost"
-    ln -sfn "$WINEPREFIX/drive-share" "$WINEPREFIX/dosdevices/unc/localhost/quorbel"
-    export QUORBEL_TEST_SHARE='\\localhost\quorbel'
     "$wineserver_bin" -p 2>/dev/null || true  # already running is fine
     # Wine's own background processes start with the first program and inherit its output; start them
     # here, so that they never hold the pipe of a test's output open and the test never seems to hang.

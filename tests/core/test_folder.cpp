@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #endif
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -23,7 +22,8 @@ namespace {
 const std::string kSep(platform::kSeparator);
 
 #ifdef _WIN32
-// By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH.
+// By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH;
+// std::filesystem::remove_all here can spin for good on a file that is still in use.
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data{};
     const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
@@ -116,23 +116,6 @@ void MakeFolders(const std::string& path) {
     fs::create_directories(PathOf(path));
 }
 
-void SetAttribute(const std::string& path, Attribute attribute, bool on) {
-#ifdef _WIN32
-    const DWORD bit = attribute == Attribute::Hidden   ? FILE_ATTRIBUTE_HIDDEN
-                      : attribute == Attribute::System ? FILE_ATTRIBUTE_SYSTEM
-                                                       : FILE_ATTRIBUTE_READONLY;
-    const std::wstring wide = platform::Widen(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    SetFileAttributesW(wide.c_str(), on ? (attributes | bit) : (attributes & ~bit));
-#else
-    if (attribute == Attribute::ReadOnly) {
-        fs::permissions(PathOf(path),
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        on ? fs::perm_options::remove : fs::perm_options::add);
-    }
-#endif
-}
-
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName) {
     const std::string folder = appFolder + kSep + "quorbel" + kSep + std::string(folderName);
     MakeFolders(folder);
@@ -169,28 +152,18 @@ std::string AwaitRecordedFolder(const std::string& folder, std::string_view scri
 #endif
 }
 
-bool NeverRecorded(const std::string& folder, std::string_view scriptName) {
-    const std::string record = folder + kSep + std::string(scriptName) + ".cwd";
-    for (int attempt = 0; attempt < 10 && !Exists(record); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return !Exists(record);
-}
-
 std::string Canonical(const std::string& path) {
 #ifdef _WIN32
-    wchar_t full[4096];
-    wchar_t longName[4096];
-    DWORD length = GetFullPathNameW(platform::Widen(path).c_str(), 4096, full, nullptr);
-    if (const DWORD longLength = GetLongPathNameW(full, longName, 4096);
-        longLength > 0 && longLength < 4096) {
-        std::copy_n(longName, longLength, full);
-        length = longLength;
+    const std::wstring wide = platform::Widen(path);
+    std::wstring full(4096, L'\0');
+    full.resize(GetLongPathNameW(wide.c_str(), full.data(), 4096));
+    if (full.empty()) {
+        full = wide;
     }
-    while (length > 3 && full[length - 1] == L'\\') {
-        --length;
+    while (full.size() > 3 && full.back() == L'\\') {
+        full.pop_back();
     }
-    return platform::Narrow(std::wstring_view(full, length));
+    return platform::Narrow(full);
 #else
     std::error_code error;
     const std::u8string text = fs::canonical(PathOf(path), error).u8string();

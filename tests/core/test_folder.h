@@ -30,10 +30,6 @@ std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
 
-// Windows attributes; without them (POSIX) only ReadOnly has an effect, as the missing write permission.
-enum class Attribute { Hidden, System, ReadOnly };
-void SetAttribute(const std::string& path, Attribute attribute, bool on = true);
-
 // "<app>/quorbel/<folderName>" with an inst.bat and a clear.bat that each write the folder they ran in to
 // "<script>.cwd" in their working folder, so a script started anywhere else leaves nothing where tests look.
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName);
@@ -41,8 +37,6 @@ std::string MakeDataset(const std::string& appFolder, std::string_view folderNam
 // The folder the script recorded, once it has; empty when it did not run within a generous grace period.
 // This waits for a process; it does not time one.
 std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName);
-// True when the script has left no record after a short grace period.
-bool NeverRecorded(const std::string& folder, std::string_view scriptName);
 
 // The folder as the system spells it (links resolved, long names), for comparisons.
 std::string Canonical(const std::string& path);

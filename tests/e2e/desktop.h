@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,11 +33,6 @@ inline bool Eventually(const std::function<bool()>& done, const Filter& filter =
         Sleep(20);
     }
     return false;
-}
-
-// True when condition holds all through a short grace period.
-inline bool Throughout(const std::function<bool()>& condition) {
-    return !Eventually([&] { return !condition(); }, nullptr, 50);
 }
 
 // Through the system's input queue, so every program sees them: down in order, then up in reverse.
@@ -80,14 +74,6 @@ inline void Pick(HWND combo, const wchar_t* entry) {
     SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
     SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
-}
-
-// Another program's window whose title differs from the tool's caption only in letter case.
-using Window = std::unique_ptr<HWND__, decltype(&DestroyWindow)>;
-inline Window Namesake() {
-    return {CreateWindowW(L"Static", L"quorbel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 200, nullptr,
-                          nullptr, nullptr, nullptr),
-            &DestroyWindow};
 }
 
 // A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.

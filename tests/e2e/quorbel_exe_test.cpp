@@ -21,8 +21,9 @@ class QuorbelExe : public ::testing::Test {
     // A copy of the built exe in the game folder, started from elsewhere and without a console, as from
     // the Explorer; true once its window is up.
     bool start() {
-        CopyBuiltProgram(L"Quorbel.exe", game_.path());
-        std::wstring commandLine = L"\"" + platform::Widen(game_ / "Quorbel.exe") + L"\"";
+        MakeFolders(game_);
+        CopyBuiltProgram(L"Quorbel.exe", game_);
+        std::wstring commandLine = L"\"" + platform::Widen(in("Quorbel.exe")) + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
@@ -53,9 +54,12 @@ class QuorbelExe : public ::testing::Test {
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
     Flags flags() const { return {enabled(kLeagues), enabled(kInstall), enabled(kRestore)}; }
     void click(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }  // returns once it was handled
-    std::string ini() const { return ReadBytes(game_ / "quorbel.ini"); }
+    std::string in(std::string_view name) const { return game_ + "\\" + std::string(name); }
+    std::string ini() const { return ReadBytes(in("quorbel.ini")); }
 
-    TestFolder game_{"Glenmarra Spiel \xC3\xA4"};
+    // Were the game's path ever handed over unquoted, Windows would run "<parent>\Glenmarra.exe" instead.
+    TestFolder parent_{"Quorbel"};
+    const std::string game_ = parent_ / "Glenmarra Spiel \xC3\xA4";
     TestFolder elsewhere_{"Quorbel Start \xC3\xB6"};
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
@@ -63,11 +67,11 @@ class QuorbelExe : public ::testing::Test {
 };
 
 TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAndEndsByControlQ) {
-    const std::string austria = MakeDataset(game_.path(), "Bundesliga_\xC3\x96sterreich");
+    const std::string austria = MakeDataset(game_, "Bundesliga_\xC3\x96sterreich");
     const std::string recorded = "pfad=BUNDESLIGA \xF6STERREICH\r\n";  // a small "ö" in the ANSI code page
-    WriteBytes(game_ / "quorbel.ini", recorded);
+    WriteBytes(in("quorbel.ini"), recorded);
     // Records where it runs, then waits until the test lets it go: it surely outlives the tool.
-    const std::string slow = held_ = MakeDataset(game_.path(), "Lange_Liga");
+    const std::string slow = held_ = MakeDataset(game_, "Lange_Liga");
     WriteBytes(slow + "\\hold", "");
     WriteBytes(slow + "\\inst.bat",
                "@echo off\r\ncd > inst.bat.cwd\r\n:wait\r\nif not exist \"%~dp0hold\" goto done\r\n"
@@ -106,7 +110,7 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
 }
 
 TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInstallInTheGameFolder) {
-    MakeDataset(game_.path(), "Serie_A");
+    MakeDataset(game_, "Serie_A");
     ASSERT_TRUE(start());
     // Posted: the message box is modal and would hold a sent click until it closes.
     PostMessageW(control(kStart), BM_CLICK, 0, 0);
@@ -115,22 +119,24 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_TRUE(std::regex_search(text, std::wregex(L"Fehler 2\\b"))) << "no message box, or: " << text;
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(box); }));
-    EXPECT_TRUE(Throughout([&] { return running(); })) << "the tool ended after the message";
+    EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 50)) << "the tool ended after the message";
     EXPECT_TRUE(Lines(control(kLog)).empty());
     EXPECT_EQ(flags(), (Flags{true, false, false}));
 
-    CopyBuiltProgram(L"glenmarra.exe", game_.path());
-    WriteBytes(game_ / "glenmarra.log", "");  // with it the stand-in logs its launch
-    const auto launches = [&] { return std::ranges::count(ReadBytes(game_ / "glenmarra.log"), '\n'); };
+    CopyBuiltProgram(L"glenmarra.exe", game_);
+    CopyBuiltProgram(L"decoy.exe", parent_.path(), L"Glenmarra.exe");
+    WriteBytes(in("glenmarra.log"), "");  // with it the stand-in logs its launch
+    const auto launches = [&] { return std::ranges::count(ReadBytes(in("glenmarra.log")), '\n'); };
     click(kStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 1; }));
     Pick(control(kLeagues), L"Serie A");
     click(kInstall);
     click(kStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 2; }));
-    EXPECT_EQ(ReadBytes(game_ / "glenmarra.log"), elsewhere_.path() + "\t1\n" + game_.path() + "\t1\n");
+    EXPECT_EQ(ReadBytes(in("glenmarra.log")), elsewhere_.path() + "\t1\n" + game_ + "\t1\n");
     EXPECT_EQ(Lines(control(kLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
         << "a launch writes no log line";
+    EXPECT_FALSE(Exists(parent_ / "Glenmarra.exe.ran")) << "the planted program ran";
 }
 
 }  // namespace
