@@ -48,13 +48,6 @@ void RemoveTree(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-std::string Decoded(const std::string& bytes, UINT codePage) {
-    std::wstring wide(bytes.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, bytes.data(),
-                                                             static_cast<int>(bytes.size()), wide.data(),
-                                                             static_cast<int>(wide.size()))));
-    return platform::Narrow(wide);
-}
 #endif
 
 }  // namespace
@@ -121,35 +114,21 @@ std::string MakeDataset(const std::string& appFolder, std::string_view folderNam
     MakeFolders(folder);
     for (const std::string script : {"inst.bat", "clear.bat"}) {
 #ifdef _WIN32
-        // Not "%~dp0": Wine's cmd drops a "%" from the folder name it expands.
-        WriteBytes(folder + kSep + script, "@echo off\r\ncd > \"" + script + ".cwd\"\r\n");
+        WriteBytes(folder + kSep + script, "@echo off\r\necho.>\"" + script + ".ran\"\r\n");
 #else
-        WriteBytes(folder + kSep + script,
-                   "#!/bin/sh\npwd -P > " + script + ".tmp && mv " + script + ".tmp " + script + ".cwd\n");
+        WriteBytes(folder + kSep + script, "#!/bin/sh\n: > " + script + ".ran\n");
         chmod((folder + kSep + script).c_str(), 0755);
 #endif
     }
     return folder;
 }
 
-std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName) {
-    const std::string record = folder + kSep + std::string(scriptName) + ".cwd";
-    std::string text;
-    for (int attempt = 0; attempt < 600 && (text.empty() || text.back() != '\n'); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 0 : 50));
-        text = ReadBytes(record);
+bool Ran(const std::string& folder, std::string_view scriptName) {
+    const std::string mark = folder + kSep + std::string(scriptName) + ".ran";
+    for (int attempt = 0; attempt < 600 && !Exists(mark); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-#ifdef _WIN32
-    // cmd writes in the console's code page: the OEM page on Windows, the ANSI page under Wine.
-    const std::string oem = Decoded(text, CP_OEMCP);
-    const std::string ansi = Decoded(text, CP_ACP);
-    return (!Exists(oem) && Exists(ansi)) ? ansi : oem;
-#else
-    return text;
-#endif
+    return Exists(mark);
 }
 
 std::string Canonical(const std::string& path) {

@@ -30,13 +30,13 @@ std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
 
-// "<app>/quorbel/<folderName>" with an inst.bat and a clear.bat that each write the folder they ran in to
-// "<script>.cwd" in their working folder, so a script started anywhere else leaves nothing where tests look.
+// "<app>/quorbel/<folderName>" with an inst.bat and a clear.bat that each leave "<script>.ran" in the folder
+// they run in: a script started in any other folder leaves nothing where the tests look.
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName);
 
-// The folder the script recorded, once it has; empty when it did not run within a generous grace period.
+// True once the script has left its mark in the folder; false when it did not within a generous grace period.
 // This waits for a process; it does not time one.
-std::string AwaitRecordedFolder(const std::string& folder, std::string_view scriptName);
+bool Ran(const std::string& folder, std::string_view scriptName);
 
 // The folder as the system spells it (links resolved, long names), for comparisons.
 std::string Canonical(const std::string& path);
