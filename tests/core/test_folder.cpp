@@ -131,11 +131,21 @@ bool Ran(const std::string& folder, std::string_view scriptName) {
     return Exists(mark);
 }
 
+#ifdef _WIN32
+void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    fs::copy_file(fs::path(self).replace_filename(name), PathOf(folder) / (as != nullptr ? as : name),
+                  fs::copy_options::overwrite_existing);
+}
+#endif
+
 std::string Canonical(const std::string& path) {
 #ifdef _WIN32
     const std::wstring wide = platform::Widen(path);
     std::wstring full(4096, L'\0');
-    full.resize(GetLongPathNameW(wide.c_str(), full.data(), 4096));
+    const DWORD length = GetLongPathNameW(wide.c_str(), full.data(), 4096);
+    full.resize(length < 4096 ? length : 0);
     if (full.empty()) {
         full = wide;
     }

@@ -38,6 +38,11 @@ std::string MakeDataset(const std::string& appFolder, std::string_view folderNam
 // This waits for a process; it does not time one.
 bool Ran(const std::string& folder, std::string_view scriptName);
 
+#ifdef _WIN32
+// A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.
+void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as = nullptr);
+#endif
+
 // The folder as the system spells it (links resolved, long names), for comparisons.
 std::string Canonical(const std::string& path);
 

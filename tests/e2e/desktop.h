@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,15 +73,6 @@ inline void Pick(HWND combo, const wchar_t* entry) {
     SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
     SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
-}
-
-// A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.
-inline void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as = nullptr) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::filesystem::copy_file(std::filesystem::path(self).replace_filename(name),
-                               PathOf(folder) / (as != nullptr ? as : name),
-                               std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace quorbel::testing
