@@ -2,11 +2,14 @@
 // platform_win.cpp maps every call onto the W functions, platform_posix.cpp onto POSIX for the host build.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace quorbel::platform {
@@ -26,8 +29,28 @@ inline constexpr std::string_view kSeparator = "\\";
 inline constexpr std::string_view kSeparator = "/";
 #endif
 
+// The folder followed by one separator and the name, joined as plain text: at a drive's root ("Q:\") the
+// path holds two separators in a row, which the system reads as one.
+inline std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path += kSeparator;
+    path += name;
+    return path;
+}
+
 // The failure the system reports for an error code (GetLastError on Windows, errno elsewhere).
 Failure DescribeError(std::uint32_t code);
+
+// True when the failure means that another program holds the file open: a virus scanner, a backup or a
+// cloud-sync tool, as a rule only for a moment.
+bool HeldByAnotherProgram(const Failure& failure);
+
+// How long opening or replacing a file is tried again while another program holds it: the number of
+// further tries, and the pause before each. Tests put their own pause here to act between the tries.
+struct WhileHeld {
+    int retries = 8;
+    std::function<void()> pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(250)); };
+};
 
 // Size in bytes; empty when the entry is missing or cannot be queried.
 std::optional<std::uint64_t> FileSize(const std::string& path);
@@ -35,27 +58,27 @@ std::optional<std::uint64_t> FileSize(const std::string& path);
 // A file opened for reading, closed when it goes out of scope.
 class InputFile {
   public:
-    explicit InputFile(const std::string& path);
+    explicit InputFile(const std::string& path, const WhileHeld& whileHeld = {});
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool isOpen() const noexcept { return handle_ != kClosed; }
-    // Why the file could not be opened.
-    const Failure& openFailure() const noexcept { return openFailure_; }
-    // Bytes read, 0 at the end of the file and after a read error.
-    std::size_t read(char* buffer, std::size_t capacity) noexcept;
+    // Bytes read; 0 at the end of the file, and also once failure() tells why nothing more can be read.
+    std::size_t read(char* buffer, std::size_t capacity);
+    // Why the file could not be opened or read; empty while all is well.
+    const Outcome& failure() const noexcept { return failure_; }
 
   private:
     static constexpr std::intptr_t kClosed = -1;
     std::intptr_t handle_ = kClosed;
-    Failure openFailure_;
+    Outcome failure_;
 };
 
-// Replaces the file's whole content in one step: the bytes go to a temporary file beside it, which then
-// takes the file's place, so a failure at any point leaves the previous content as it was. A file marked
-// read-only is refused, as Windows would refuse it to anyone but an administrator.
-Outcome ReplaceFileContent(const std::string& path, std::string_view bytes);
+// Replaces the file's whole content in one step: the bytes go to a temporary file of a name of its own
+// beside it, which then takes the file's place, so a failure at any point leaves the previous content as
+// it was. The file keeps its attributes. A file marked read-only is refused, as Windows would refuse it
+// to anyone but an administrator.
+Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld& whileHeld = {});
 
 struct FolderEntry {
     std::string name;
@@ -69,6 +92,9 @@ std::vector<FolderEntry> ListVisibleEntries(const std::string& folder);
 
 Outcome SetCurrentFolder(const std::string& path);
 std::string CurrentFolder();
+
+// The full path of the running program, as the system reports it.
+std::string ExecutablePath();
 
 enum class ShowState { Minimised, Normal };
 

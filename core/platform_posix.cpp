@@ -111,6 +111,11 @@ Failure DescribeError(std::uint32_t code) {
     return {code, std::strerror(static_cast<int>(code))};
 }
 
+// No program here can hold a file against others.
+bool HeldByAnotherProgram(const Failure&) {
+    return false;
+}
+
 std::optional<std::uint64_t> FileSize(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
@@ -119,23 +124,23 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-InputFile::InputFile(const std::string& path) {
+InputFile::InputFile(const std::string& path, const WhileHeld&) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         handle_ = fd;
     } else {
-        openFailure_ = DescribeError(static_cast<std::uint32_t>(errno));
+        failure_ = DescribeError(static_cast<std::uint32_t>(errno));
     }
 }
 
 InputFile::~InputFile() {
-    if (isOpen()) {
+    if (handle_ != kClosed) {
         close(static_cast<int>(handle_));
     }
 }
 
-std::size_t InputFile::read(char* buffer, std::size_t capacity) noexcept {
-    if (!isOpen()) {
+std::size_t InputFile::read(char* buffer, std::size_t capacity) {
+    if (handle_ == kClosed || failure_) {
         return 0;
     }
     for (;;) {
@@ -144,35 +149,58 @@ std::size_t InputFile::read(char* buffer, std::size_t capacity) noexcept {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
+            failure_ = DescribeError(static_cast<std::uint32_t>(errno));
             return 0;
         }
     }
 }
 
-Outcome ReplaceFileContent(const std::string& path, std::string_view bytes) {
-    struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) {
-        return DescribeError(EACCES);
+namespace {
+
+// A new file beside path ("<path>.<process id>-<n>.tmp") with a name nothing else uses; -1 and errno
+// when none could be made.
+int CreateTemporaryBeside(const std::string& path, std::string& name) {
+    const std::string stem = path + "." + std::to_string(getpid()) + "-";
+    for (int candidate = 0; candidate < 100; ++candidate) {
+        name = stem + std::to_string(candidate) + ".tmp";
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
     }
-    const std::string temporary = path + ".tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return DescribeError(static_cast<std::uint32_t>(errno));
-    }
+    return -1;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
     std::size_t written = 0;
-    int error = 0;
     while (written < bytes.size()) {
         const ssize_t put = write(fd, bytes.data() + written, bytes.size() - written);
         if (put < 0 && errno == EINTR) {
             continue;
         }
         if (put <= 0) {
-            error = put < 0 ? errno : ENOSPC;
-            break;
+            return put < 0 ? errno : ENOSPC;
         }
         written += static_cast<std::size_t>(put);
     }
-    if (error == 0 && fsync(fd) != 0) {
+    return fsync(fd) != 0 ? errno : 0;
+}
+
+}  // namespace
+
+Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld&) {
+    struct stat existing {};
+    const bool exists = stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (exists && (existing.st_mode & 0222) == 0) {
+        return DescribeError(EACCES);
+    }
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return DescribeError(static_cast<std::uint32_t>(errno));
+    }
+    int error = WriteAll(fd, bytes);
+    if (error == 0 && exists && fchmod(fd, existing.st_mode & 07777) != 0) {
         error = errno;
     }
     if (close(fd) != 0 && error == 0) {
@@ -215,6 +243,13 @@ Outcome SetCurrentFolder(const std::string& path) {
         return DescribeError(static_cast<std::uint32_t>(errno));
     }
     return std::nullopt;
+}
+
+std::string ExecutablePath() {
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return path;
 }
 
 std::string CurrentFolder() {
@@ -268,7 +303,7 @@ Outcome StartProcess(const std::string& path, ShowState) {
 }
 
 Outcome StartScript(const std::string& folder, std::string_view scriptName) {
-    return StartProcess(folder + "/" + std::string(scriptName), ShowState::Minimised);
+    return StartProcess(JoinPath(folder, scriptName), ShowState::Minimised);
 }
 
 std::string ToLower(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <climits>
 #include <iterator>
 
+#include "core/handles_win.h"
 #include "core/platform.h"
 
 namespace quorbel::platform {
@@ -39,6 +40,107 @@ std::wstring FilePath(const std::string& path) {
 // The handle is kept as an integer so that the header stays free of <windows.h>.
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
+}
+
+// Another program holds the file: it opened it without sharing, locked a range of it, or (as Windows
+// reports for some ways of holding it) access is denied to a file that is there and not read-only.
+bool IsHeld(DWORD error, const std::wstring& path) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        return true;
+    }
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+// Runs attempt, which gives an error code (ERROR_SUCCESS when it worked), and again while the file at path
+// is held by another program, as often as whileHeld allows.
+template <typename Attempt>
+DWORD TryWhileHeld(const std::wstring& path, const WhileHeld& whileHeld, Attempt attempt) {
+    for (int retry = 0;; ++retry) {
+        const DWORD error = attempt();
+        if (error == ERROR_SUCCESS || retry >= whileHeld.retries || !IsHeld(error, path)) {
+            return error;
+        }
+        whileHeld.pause();
+    }
+}
+
+DWORD ErrorOf(BOOL succeeded) {
+    return succeeded != FALSE ? ERROR_SUCCESS : GetLastError();
+}
+
+struct TemporaryFile {
+    win::UniqueHandle file;
+    std::wstring name;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// A new, empty file beside path ("<path>.<process id>-<n>.tmp") with a name nothing else uses: a leftover
+// of any kind at one name (a file, a read-only one, a folder) only moves the choice on to the next.
+TemporaryFile CreateTemporaryBeside(const std::string& path) {
+    const std::string stem = path + "." + std::to_string(GetCurrentProcessId()) + "-";
+    TemporaryFile temporary;
+    for (int candidate = 0; candidate < 100; ++candidate) {
+        temporary.name = FilePath(stem + std::to_string(candidate) + ".tmp");
+        temporary.file = win::OwnFileHandle<win::UniqueHandle>(CreateFileW(
+            temporary.name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (temporary.file) {
+            return temporary;
+        }
+        temporary.error = GetLastError();
+        if (temporary.error != ERROR_FILE_EXISTS && temporary.error != ERROR_ALREADY_EXISTS &&
+            temporary.error != ERROR_ACCESS_DENIED) {
+            break;
+        }
+    }
+    return temporary;
+}
+
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t chunk = bytes.size() - written;
+        DWORD put = 0;
+        const DWORD wanted = chunk > MAXDWORD ? MAXDWORD : static_cast<DWORD>(chunk);
+        if (WriteFile(file, bytes.data() + written, wanted, &put, nullptr) == FALSE) {
+            return GetLastError();
+        }
+        if (put == 0) {
+            return ERROR_DISK_FULL;
+        }
+        written += put;
+    }
+    // On the disk before it takes the file's place: a crash then leaves the old line or the new one.
+    return ErrorOf(FlushFileBuffers(file));
+}
+
+// The temporary file takes the place of target. ReplaceFileW keeps the replaced file's attributes,
+// creation time and permissions, which a move would give up.
+DWORD PutInPlace(const std::wstring& temporary, const std::wstring& target, DWORD attributes) {
+    constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
+    }
+    // Wine: ReplaceFileW leaves a file of its own ("rf….tmp") behind when the file is held; Windows leaves
+    // nothing. Whether another program holds it is found out first.
+    if (!win::OwnFileHandle<win::UniqueHandle>(
+            CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr))) {
+        return GetLastError();
+    }
+    const DWORD error = ErrorOf(ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                                             nullptr, nullptr));
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+        // The file is gone and the new one still beside it.
+        return ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
+    }
+    if (error == ERROR_SUCCESS && GetFileAttributesW(target.c_str()) != attributes) {
+        // Wine: ReplaceFileW gives the file the new one's attributes; Windows keeps the replaced file's.
+        SetFileAttributesW(target.c_str(), attributes);
+    }
+    return error;
 }
 
 }  // namespace
@@ -79,6 +181,10 @@ Failure DescribeError(std::uint32_t code) {
     return {code, Narrow(std::wstring_view(buffer, length))};
 }
 
+bool HeldByAnotherProgram(const Failure& failure) {
+    return failure.code == ERROR_SHARING_VIOLATION || failure.code == ERROR_LOCK_VIOLATION;
+}
+
 std::optional<std::uint64_t> FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (GetFileAttributesExW(FilePath(path).c_str(), GetFileExInfoStandard, &data) == FALSE) {
@@ -90,67 +196,59 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-InputFile::InputFile(const std::string& path) {
-    const HANDLE file = CreateFileW(FilePath(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        handle_ = reinterpret_cast<std::intptr_t>(file);
+InputFile::InputFile(const std::string& path, const WhileHeld& whileHeld) {
+    const std::wstring file = FilePath(path);
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const DWORD error = TryWhileHeld(file, whileHeld, [&] {
+        opened =
+            CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return opened != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : GetLastError();
+    });
+    if (error == ERROR_SUCCESS) {
+        handle_ = reinterpret_cast<std::intptr_t>(opened);
     } else {
-        openFailure_ = LastFailure();
+        failure_ = DescribeError(error);
     }
 }
 
 InputFile::~InputFile() {
-    if (isOpen()) {
-        CloseHandle(AsHandle(handle_));
-    }
+    const win::UniqueHandle closedHere(handle_ != kClosed ? AsHandle(handle_) : nullptr);
 }
 
-std::size_t InputFile::read(char* buffer, std::size_t capacity) noexcept {
+std::size_t InputFile::read(char* buffer, std::size_t capacity) {
+    if (handle_ == kClosed || failure_) {
+        return 0;
+    }
     DWORD got = 0;
     const DWORD wanted = capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
-    if (!isOpen() || ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr) == FALSE) {
+    if (ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr) == FALSE) {
+        failure_ = LastFailure();
         return 0;
     }
     return got;
 }
 
-Outcome ReplaceFileContent(const std::string& path, std::string_view bytes) {
+Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld& whileHeld) {
     const std::wstring target = FilePath(path);
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    // Neither a read-only file nor a folder in the file's place is replaced.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return DescribeError(ERROR_ACCESS_DENIED);
     }
-    const std::wstring temporary = target + L".tmp";
-    const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return LastFailure();
+    TemporaryFile temporary = CreateTemporaryBeside(path);
+    if (!temporary.file) {
+        return DescribeError(temporary.error);
     }
-    DWORD error = ERROR_SUCCESS;
-    std::size_t written = 0;
-    while (error == ERROR_SUCCESS && written < bytes.size()) {
-        const std::size_t chunk = bytes.size() - written;
-        DWORD put = 0;
-        const DWORD wanted = chunk > MAXDWORD ? MAXDWORD : static_cast<DWORD>(chunk);
-        if (WriteFile(file, bytes.data() + written, wanted, &put, nullptr) == FALSE) {
-            error = GetLastError();
-        } else if (put == 0) {
-            error = ERROR_DISK_FULL;
-        }
-        written += put;
-    }
-    if (error == ERROR_SUCCESS && FlushFileBuffers(file) == FALSE) {
-        error = GetLastError();
-    }
-    CloseHandle(file);
-    if (error == ERROR_SUCCESS && MoveFileExW(temporary.c_str(), target.c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
-        error = GetLastError();
+    DWORD error = WriteAll(temporary.file.get(), bytes);
+    temporary.file.reset();
+    if (error == ERROR_SUCCESS) {
+        error =
+            TryWhileHeld(target, whileHeld, [&] { return PutInPlace(temporary.name, target, attributes); });
     }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
+        DeleteFileW(temporary.name.c_str());
         return DescribeError(error);
     }
     return std::nullopt;
@@ -160,9 +258,9 @@ std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAW data{};
     const std::wstring pattern = FilePath(folder + "*");
-    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
+    const auto search = win::OwnFileHandle<win::UniqueSearch>(FindFirstFileExW(
+        pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) {
         return entries;
     }
     do {
@@ -170,8 +268,7 @@ std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
             entries.push_back(
                 {Narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         }
-    } while (FindNextFileW(search, &data) != FALSE);
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &data) != FALSE);
     return entries;
 }
 
@@ -180,6 +277,21 @@ Outcome SetCurrentFolder(const std::string& path) {
         return LastFailure();
     }
     return std::nullopt;
+}
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
 }
 
 std::string CurrentFolder() {
@@ -207,8 +319,9 @@ Outcome Start(const wchar_t* program, std::wstring commandLine, ShowState show) 
                        &process) == FALSE) {
         return LastFailure();
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Never waited for: the handles go at once.
+    const win::UniqueHandle thread(process.hThread);
+    const win::UniqueHandle started(process.hProcess);
     return std::nullopt;
 }
 
@@ -222,7 +335,7 @@ Outcome StartProcess(const std::string& path, ShowState show) {
 
 Outcome StartScript(const std::string& folder, std::string_view scriptName) {
     // cmd would start happily and only then miss the script, so look first.
-    const DWORD attributes = GetFileAttributesW(FilePath(folder + "\\" + std::string(scriptName)).c_str());
+    const DWORD attributes = GetFileAttributesW(FilePath(JoinPath(folder, scriptName)).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND);
     }

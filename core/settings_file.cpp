@@ -56,31 +56,26 @@ std::string KeyLineScanner::finish() {
 namespace SettingsFile {
 
 std::string SettingsPath(const std::string& appFolder) {
-    return appFolder + std::string(platform::kSeparator) + std::string(kFileName);
+    return platform::JoinPath(appFolder, kFileName);
 }
 
-std::string ReadActiveDataset(const std::string& appFolder, platform::Outcome* readFailure) {
+ReadResult ReadActiveDataset(const std::string& appFolder, const platform::WhileHeld& whileHeld) {
     const std::string path = SettingsPath(appFolder);
     const auto size = platform::FileSize(path);
     if (!size || *size == 0) {
         return {};
     }
-    platform::InputFile file(path);
-    if (!file.isOpen()) {
-        if (readFailure != nullptr) {
-            *readFailure = file.openFailure();
-        }
-        return {};
-    }
+    platform::InputFile file(path, whileHeld);
     KeyLineScanner scanner;
     std::array<char, std::size_t{64} * 1024> buffer;
     while (const std::size_t got = file.read(buffer.data(), buffer.size())) {
         scanner.feed(std::string_view(buffer.data(), got));
     }
-    return platform::ToLower(platform::FromAnsi(scanner.finish()));
+    return {platform::ToLower(platform::FromAnsi(scanner.finish())), file.failure()};
 }
 
-SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName) {
+SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName,
+                              const platform::WhileHeld& whileHeld) {
     std::string line(kKey);
     line += datasetName;
     line += "\r\n";
@@ -88,7 +83,7 @@ SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view dat
     if (!bytes) {
         return {SaveResult::Kind::NotRepresentable, {}};
     }
-    if (auto failure = platform::ReplaceFileContent(SettingsPath(appFolder), *bytes)) {
+    if (auto failure = platform::ReplaceFileContent(SettingsPath(appFolder), *bytes, whileHeld)) {
         return {SaveResult::Kind::Failed, std::move(*failure)};
     }
     return {};

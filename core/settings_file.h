@@ -30,6 +30,11 @@ class KeyLineScanner {
     bool afterCarriageReturn_ = false;
 };
 
+struct ReadResult {
+    std::string activeDataset;  // lower-cased; empty when the file names none
+    platform::Outcome failure;  // why the file, though there, could not be read (to its end)
+};
+
 struct SaveResult {
     enum class Kind { Saved, NotRepresentable, Failed };
     Kind kind = Kind::Saved;
@@ -40,13 +45,15 @@ namespace SettingsFile {
 
 std::string SettingsPath(const std::string& appFolder);
 
-// The recorded dataset name, lower-cased; empty when the file is missing, empty or names none. A file
-// that is there but cannot be opened also gives none; readFailure, when given, then says why.
-std::string ReadActiveDataset(const std::string& appFolder, platform::Outcome* readFailure = nullptr);
+// The recorded dataset name, lower-cased; none when the file is missing, empty or names none. A file that
+// is there but cannot be opened gives none and the failure; one that fails part-way gives what was read
+// before it, and the failure.
+ReadResult ReadActiveDataset(const std::string& appFolder, const platform::WhileHeld& whileHeld = {});
 
 // Replaces the file with "pfad=<name>" CR LF in the code page. A name the code page cannot hold is not
 // written at all, so the file never records a different name.
-SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName);
+SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName,
+                              const platform::WhileHeld& whileHeld = {});
 
 }  // namespace SettingsFile
 }  // namespace quorbel

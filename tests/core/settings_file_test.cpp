@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -11,18 +14,24 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "core/test_folder.h"
+#include "support/test_folder.h"
 
 namespace quorbel {
 namespace {
 
 using testing::TestFolder;
 using namespace std::string_literals;
+using Names = std::vector<std::string>;
+
+std::string Read(const TestFolder& app) {
+    return SettingsFile::ReadActiveDataset(app.path()).activeDataset;
+}
 
 TEST(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
     TestFolder app;
-    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()), "");
+    EXPECT_EQ(Read(app), "");
     EXPECT_FALSE(testing::Exists(app / "quorbel.ini")) << "reading made the file";
     // Bytes on disk (umlauts in Windows-1252) and the active dataset they give.
     const std::pair<std::string, std::string> cases[] = {
@@ -42,17 +51,17 @@ TEST(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
     };
     for (const auto& [bytes, expected] : cases) {
         testing::WriteBytes(app / "quorbel.ini", bytes);
-        EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()), expected) << bytes;
+        EXPECT_EQ(Read(app), expected) << bytes;
     }
     testing::WriteBytes(app / "quorbel.ini",
                         "pfad=" + std::string(100000, 'x') + "\r\npfad=" + std::string(100000, 'y'));
-    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()), std::string(KeyLineScanner::kValueLimit, 'y'));
+    EXPECT_EQ(Read(app), std::string(KeyLineScanner::kValueLimit, 'y'));
     TestFolder folderInItsPlace;
     testing::MakeFolders(folderInItsPlace / "quorbel.ini");
-    EXPECT_EQ(SettingsFile::ReadActiveDataset(folderInItsPlace.path()), "");
+    EXPECT_EQ(Read(folderInItsPlace), "");
 }
 
-// Whatever goes wrong on the way to the disk, the previous line stays whole.
+// Whatever goes wrong on the way to the disk, the previous line stays whole and no temporary file is left.
 TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContent) {
     TestFolder app;
     testing::WriteBytes(app / "quorbel.ini", std::string(5000, 'z') + "\r\npfad=alt\r\n");
@@ -74,11 +83,73 @@ TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContent) {
     EXPECT_EQ(halfWay.kind, SaveResult::Kind::Failed);
     EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), "pfad=\r\n");
 #endif
-    EXPECT_FALSE(testing::Exists(app / "quorbel.ini.tmp"));
+    EXPECT_EQ(testing::Entries(app.path()), Names{"quorbel.ini"});
+
     std::filesystem::remove(testing::PathOf(app / "quorbel.ini"));
     testing::MakeFolders(app / "quorbel.ini");
     EXPECT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Failed);
+    EXPECT_EQ(testing::Entries(app.path()), Names{"quorbel.ini"});
+    // A game folder that cannot take the temporary file.
+    EXPECT_EQ(SettingsFile::WriteActiveDataset(app / "fehlt", "Serie A").kind, SaveResult::Kind::Failed);
 }
+
+// Left behind by anything, at the name of old or at the next names this process would take.
+TEST(SettingsFileWrite, LeftoversBesideTheFileNeverStopASave) {
+    TestFolder app;
+#ifdef _WIN32
+    const std::string process = std::to_string(GetCurrentProcessId());
+#else
+    const std::string process = std::to_string(getpid());
+#endif
+    const Names leftovers = {"quorbel.ini." + process + "-0.tmp", "quorbel.ini." + process + "-1.tmp",
+                             "quorbel.ini.tmp"};
+    testing::MakeFolders(app / leftovers[0]);
+    testing::WriteBytes(app / leftovers[1], "");
+    std::filesystem::permissions(testing::PathOf(app / leftovers[1]), std::filesystem::perms::owner_read);
+    testing::MakeFolders(app / leftovers[2]);
+    ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Saved);
+    EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), "pfad=Serie A\r\n");
+    Names entries = {"quorbel.ini"};
+    entries.insert(entries.end(), leftovers.begin(), leftovers.end());
+    EXPECT_EQ(testing::Entries(app.path()), entries) << "the leftovers are untouched, no new one is left";
+}
+
+#ifdef _WIN32
+TEST(SettingsFileWrite, KeepsTheFileHidden) {
+    TestFolder app;
+    testing::WriteBytes(app / "quorbel.ini", "pfad=alt\r\n");
+    const std::wstring path = testing::PathOf(app / "quorbel.ini").wstring();
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Saved);
+    EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), "pfad=Serie A\r\n");
+    EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+// A virus scanner, a backup or a sync tool holds the file for a moment, or for longer than the tool waits.
+TEST(SettingsFileWrite, IsTriedAgainWhileAnotherProgramHoldsTheFile) {
+    TestFolder app;
+    testing::WriteBytes(app / "quorbel.ini", "pfad=alt\r\n");
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "let go after the first try" : "held throughout");
+        testing::HeldFile held(app / "quorbel.ini");
+        int pauses = 0;
+        const platform::WhileHeld whileHeld{3, [&] {
+                                                ++pauses;
+                                                if (letGo) {
+                                                    held.letGo();
+                                                }
+                                            }};
+        const SaveResult saved = SettingsFile::WriteActiveDataset(app.path(), "Neu", whileHeld);
+        held.letGo();
+        EXPECT_EQ(pauses, letGo ? 1 : 3);
+        EXPECT_EQ(saved.kind, letGo ? SaveResult::Kind::Saved : SaveResult::Kind::Failed);
+        EXPECT_EQ(platform::HeldByAnotherProgram(saved.failure), !letGo);
+        EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), letGo ? "pfad=Neu\r\n" : "pfad=alt\r\n");
+        EXPECT_EQ(testing::Entries(app.path()), Names{"quorbel.ini"});
+        testing::WriteBytes(app / "quorbel.ini", "pfad=alt\r\n");
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace quorbel

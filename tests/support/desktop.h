@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/test_folder.h"
+#include "support/test_folder.h"
 
 namespace quorbel::testing {
 
@@ -49,6 +49,20 @@ inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) 
         add(*--key, KEYEVENTF_KEYUP);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Holds the key down until done holds, pumping through filter. Wine: when the focus moves, the key takes
+// the X server's state again, which never saw a synthetic press; so a press that was lost is made again.
+inline bool PressUntil(WORD key, const std::function<bool()>& done, const Filter& filter = nullptr) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Keys({key}, Stroke::Down);
+        const bool held = Eventually(done, filter, 50);
+        Keys({key}, Stroke::Up);
+        if (held) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Asked by WM_GETTEXT, which, unlike GetWindowText, answers for another process's controls too.

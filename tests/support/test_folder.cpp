@@ -1,4 +1,4 @@
-#include "core/test_folder.h"
+#include "support/test_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -109,6 +110,16 @@ void MakeFolders(const std::string& path) {
     fs::create_directories(PathOf(path));
 }
 
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(PathOf(folder))) {
+        const std::u8string name = entry.path().filename().u8string();
+        names.emplace_back(name.begin(), name.end());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName) {
     const std::string folder = appFolder + kSep + "quorbel" + kSep + std::string(folderName);
     MakeFolders(folder);
@@ -132,6 +143,14 @@ bool Ran(const std::string& folder, std::string_view scriptName) {
 }
 
 #ifdef _WIN32
+HeldFile::HeldFile(const std::string& path)
+    : handle_(win::OwnFileHandle<win::UniqueHandle>(
+          CreateFileW(PathOf(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))) {
+    if (!handle_) {
+        throw std::runtime_error("cannot hold " + path);
+    }
+}
+
 void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);

@@ -4,6 +4,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include "core/handles_win.h"
+#endif
 
 namespace quorbel::testing {
 
@@ -29,6 +34,8 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolders(const std::string& path);
+// The names in the folder, sorted.
+std::vector<std::string> Entries(const std::string& folder);
 
 // "<app>/quorbel/<folderName>" with an inst.bat and a clear.bat that each leave "<script>.ran" in the folder
 // they run in: a script started in any other folder leaves nothing where the tests look.
@@ -39,6 +46,16 @@ std::string MakeDataset(const std::string& appFolder, std::string_view folderNam
 bool Ran(const std::string& folder, std::string_view scriptName);
 
 #ifdef _WIN32
+// The file held open without sharing, as a virus scanner or a backup holds it, until let go.
+class HeldFile {
+  public:
+    explicit HeldFile(const std::string& path);
+    void letGo() { handle_.reset(); }
+
+  private:
+    win::UniqueHandle handle_;
+};
+
 // A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.
 void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as = nullptr);
 #endif
