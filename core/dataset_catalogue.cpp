@@ -1,7 +1,6 @@
 #include "core/dataset_catalogue.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "core/platform.h"
 
@@ -29,11 +28,7 @@ bool LowerCasedEquals(std::string_view name, std::string_view lowerCased) {
 }  // namespace
 
 std::string DatasetRoot(const std::string& appFolder) {
-    std::string root = appFolder;
-    root += platform::kSeparator;
-    root += "quorbel";
-    root += platform::kSeparator;
-    return root;
+    return platform::JoinPath(appFolder, "quorbel") + std::string(platform::kSeparator);
 }
 
 std::vector<std::string> ListDatasetNames(const std::string& appFolder) {
@@ -42,10 +37,9 @@ std::vector<std::string> ListDatasetNames(const std::string& appFolder) {
     names.reserve(entries.size());
     // The listing's own attributes decide: reading each entry's anew would cost more than the listing itself
     // with thousands of datasets. A folder that vanishes meanwhile fails, and says so, when it is installed.
-    for (platform::FolderEntry& entry : entries) {
+    for (const platform::FolderEntry& entry : entries) {
         if (entry.isFolder && entry.name != "." && entry.name != "..") {
-            std::replace(entry.name.begin(), entry.name.end(), '_', ' ');
-            names.push_back(std::move(entry.name));
+            names.push_back(DatasetNameOf(entry.name));
         }
     }
     return names;

@@ -15,24 +15,22 @@ std::string FailureText(const platform::Failure& failure) {
 
 }  // namespace
 
-SwitchController::SwitchController(std::string appFolder) : appFolder_(std::move(appFolder)) {}
-
-SwitchState SwitchController::state() const noexcept {
-    if (selectedIndex_ < 0) {
-        return SwitchState::NoSelection;
-    }
-    return btnrestoreEnabled_ ? SwitchState::Installed : SwitchState::Selected;
-}
+SwitchController::SwitchController(std::string appFolder, platform::WhileHeld whileHeld)
+    : appFolder_(std::move(appFolder)), whileHeld_(std::move(whileHeld)) {}
 
 void SwitchController::initialise() {
-    platform::Outcome readFailure;
-    const std::string active = SettingsFile::ReadActiveDataset(appFolder_, &readFailure);
-    if (readFailure) {
-        // Without it the window would show nothing installed although a dataset may well be.
-        log_.push_back("quorbel.ini konnte nicht gelesen werden: " + FailureText(*readFailure));
+    const ReadResult read = SettingsFile::ReadActiveDataset(appFolder_, whileHeld_);
+    // Without a line the window would show nothing installed although a dataset may well be.
+    if (read.failure && platform::HeldByAnotherProgram(*read.failure)) {
+        log_.push_back(
+            "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei geöffnet hält. "
+            "Welcher Datensatz eingesetzt ist, ist deshalb unbekannt (Fehler " +
+            std::to_string(read.failure->code) + ").");
+    } else if (read.failure) {
+        log_.push_back("quorbel.ini konnte nicht gelesen werden: " + FailureText(*read.failure));
     }
     leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
-    if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, active)) {
+    if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, read.activeDataset)) {
         // Selecting the entry offers install, as a pick by the player would; the installed state takes it
         // back.
         selectLeague(static_cast<int>(*position));
@@ -118,7 +116,7 @@ bool SwitchController::startScript(const std::string& datasetName, std::string_v
 }
 
 void SwitchController::record(std::string_view datasetName) {
-    const SaveResult saved = SettingsFile::WriteActiveDataset(appFolder_, datasetName);
+    const SaveResult saved = SettingsFile::WriteActiveDataset(appFolder_, datasetName, whileHeld_);
     switch (saved.kind) {
         case SaveResult::Kind::Saved:
             break;

@@ -6,13 +6,14 @@
 #include <string_view>
 #include <vector>
 
-namespace quorbel {
+#include "core/platform.h"
 
-enum class SwitchState { NoSelection, Selected, Installed };
+namespace quorbel {
 
 class SwitchController {
   public:
-    explicit SwitchController(std::string appFolder);
+    // whileHeld: how long quorbel.ini is tried again while another program holds it.
+    explicit SwitchController(std::string appFolder, platform::WhileHeld whileHeld = {});
 
     // Fills the league list and, when quorbel.ini names one of its entries, comes up installed.
     void initialise();
@@ -30,7 +31,6 @@ class SwitchController {
     bool btnpatchenEnabled() const noexcept { return btnpatchenEnabled_; }
     bool btnrestoreEnabled() const noexcept { return btnrestoreEnabled_; }
     const std::vector<std::string>& activityLog() const noexcept { return log_; }
-    SwitchState state() const noexcept;
 
   private:
     const std::string* selectedName() const noexcept;
@@ -39,6 +39,7 @@ class SwitchController {
     void record(std::string_view datasetName);
 
     std::string appFolder_;
+    platform::WhileHeld whileHeld_;
     std::vector<std::string> leagues_;
     int selectedIndex_ = -1;
     bool cboligaEnabled_ = true;

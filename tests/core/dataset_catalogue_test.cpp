@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/platform.h"
-#include "core/test_folder.h"
+#include "support/test_folder.h"
 
 namespace quorbel {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "core/dataset_catalogue.h"
 #include "core/platform.h"
-#include "core/test_folder.h"
+#include "support/test_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -187,7 +187,7 @@ TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
 
 // The script started, so the new state stands; the player learns that it was not recorded.
 TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) {
-    const std::string bundesliga = dataset("Bundesliga");
+    dataset("Bundesliga");
     const std::string lodz = dataset(
         "\xC5\x81\xC3\xB3"
         "d\xC5\xBA_Liga");  // Łódź_Liga
@@ -210,13 +210,6 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
     EXPECT_TRUE(logsThat(controller, "quorbel.ini konnte nicht gespeichert werden: "));
     EXPECT_EQ(ini(), "pfad=\r\n");
 
-    // Wine as root writes everywhere, so a folder in the temporary file's place stands in for a game folder
-    // without write permission: the same way through the code.
-    testing::MakeFolders(at("quorbel.ini.tmp"));
-    controller.restore();
-    EXPECT_EQ(Flags(controller), kSelected);
-    EXPECT_TRUE(logsThat(controller, "quorbel.ini konnte nicht gespeichert werden: "));
-    std::filesystem::remove(testing::PathOf(at("quorbel.ini.tmp")));
     std::filesystem::remove(testing::PathOf(at("quorbel.ini")));
     controller.install();
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n") << "deleted meanwhile: written anew";
@@ -229,21 +222,38 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
     EXPECT_TRUE(logsThat(outsideTheCodePage, "quorbel.ini wurde nicht ge\xC3\xA4ndert: "));
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
     EXPECT_TRUE(testing::Ran(lodz, "inst.bat"));
+}
 
 #ifdef _WIN32
-    const HANDLE held = CreateFileW(testing::PathOf(at("quorbel.ini")).c_str(), GENERIC_READ, 0, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    SwitchController atStart = selected("Bundesliga");
-    EXPECT_EQ(atStart.activityLog().at(0).rfind("quorbel.ini konnte nicht gelesen werden: ", 0), 0u)
-        << "the player learns why nothing shows as installed";
-    std::filesystem::remove(testing::PathOf(bundesliga + kSep + "inst.bat.ran"));
-    atStart.install();
-    CloseHandle(held);
-    EXPECT_TRUE(logsThat(atStart, "quorbel.ini konnte nicht gespeichert werden: "));
+// A virus scanner, a backup or a sync tool holds quorbel.ini while the tool starts: for a moment, or longer
+// than the tool waits. Then nothing may look uninstalled without saying that nobody knows.
+TEST_F(SwitchControllerTest, AtStartAHeldSettingsFileIsReadOnceLetGoOrTheDatasetIsSaidToBeUnknown) {
+    dataset("Bundesliga");
+    writeIni("pfad=Bundesliga\r\n");
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "let go after the first try" : "held throughout");
+        testing::HeldFile held(at("quorbel.ini"));
+        int pauses = 0;
+        SwitchController controller(app_, {3, [&] {
+                                               ++pauses;
+                                               if (letGo) {
+                                                   held.letGo();
+                                               }
+                                           }});
+        controller.initialise();
+        EXPECT_EQ(pauses, letGo ? 1 : 3);
+        EXPECT_EQ(Flags(controller), letGo ? kInstalled : kNoSelection);
+        EXPECT_EQ(controller.activityLog(),
+                  letGo
+                      ? Lines{}
+                      : Lines{"quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
+                              "ge\xC3\xB6"
+                              "ffnet h\xC3\xA4lt. Welcher Datensatz eingesetzt ist, ist deshalb "
+                              "unbekannt (Fehler 32)."});
+    }
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
-    EXPECT_TRUE(testing::Ran(bundesliga, "inst.bat")) << "the script starts all the same";
-#endif
 }
+#endif
 
 // Windows drops a trailing dot from a path, so "Liga." would run the scripts of "Liga".
 TEST_F(SwitchControllerTest, FolderNameWithATrailingDotIsRefused) {
