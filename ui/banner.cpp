@@ -4,6 +4,9 @@
 #include <olectl.h>
 
 #include <cstring>
+#include <utility>
+
+#include "ui/form1_design.h"
 
 namespace quorbel::ui {
 namespace {
@@ -16,7 +19,7 @@ Function Find(HMODULE module, const char* name) {
 }
 
 // OLE is loaded only when the banner is decoded, after the window is up, so that start-up does not wait for
-// it; and only from the system folder.
+// it; and only from the system folder. It stays loaded for the life of the process.
 struct Ole {
     Ole() {
         const HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -33,48 +36,36 @@ struct Ole {
     decltype(&OleLoadPicture) loadPicture = nullptr;
 };
 
-HBITMAP Decode(const void* bytes, DWORD size) {
+win::UniqueBitmap Decode(const void* bytes, DWORD size) {
     static const Ole ole;
     if (ole.createStream == nullptr || ole.loadPicture == nullptr) {
         return nullptr;
     }
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory == nullptr) {
+    win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
+    void* target = memory ? GlobalLock(memory.get()) : nullptr;
+    if (target == nullptr) {
         return nullptr;
     }
-    std::memcpy(GlobalLock(memory), bytes, size);
-    GlobalUnlock(memory);
-    IStream* stream = nullptr;
-    if (FAILED(ole.createStream(memory, TRUE, &stream))) {
-        GlobalFree(memory);
+    std::memcpy(target, bytes, size);
+    GlobalUnlock(memory.get());
+    win::ComPtr<IStream> stream;
+    if (FAILED(ole.createStream(memory.get(), TRUE, stream.put()))) {
         return nullptr;
     }
-    IPicture* picture = nullptr;
-    HBITMAP copy = nullptr;
-    if (SUCCEEDED(ole.loadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                  reinterpret_cast<void**>(&picture)))) {
-        OLE_HANDLE handle = 0;
-        if (SUCCEEDED(picture->get_Handle(&handle))) {
-            // The picture owns its bitmap; keep a copy that outlives it.
-            copy = static_cast<HBITMAP>(
-                CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0));
-        }
-        picture->Release();
+    memory.release();  // the stream frees it now
+    win::ComPtr<IPicture> picture;
+    OLE_HANDLE handle = 0;
+    if (FAILED(
+            ole.loadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.putVoid())) ||
+        FAILED(picture->get_Handle(&handle))) {
+        return nullptr;
     }
-    stream->Release();
-    return copy;
+    // The picture owns its bitmap; keep a copy that outlives it.
+    return win::UniqueBitmap(static_cast<HBITMAP>(
+        CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 }  // namespace
-
-Banner::~Banner() {
-    if (scaled_ != nullptr && scaled_ != original_) {
-        DeleteObject(scaled_);
-    }
-    if (original_ != nullptr) {
-        DeleteObject(original_);
-    }
-}
 
 bool Banner::load(HINSTANCE instance, int resourceId) {
     const HRSRC resource =
@@ -86,7 +77,8 @@ bool Banner::load(HINSTANCE instance, int resourceId) {
     }
     original_ = Decode(bytes, SizeofResource(instance, resource));
     BITMAP info{};
-    if (original_ == nullptr || GetObjectW(original_, sizeof info, &info) == 0) {
+    if (!original_ || GetObjectW(original_.get(), sizeof info, &info) == 0) {
+        original_.reset();
         return false;
     }
     size_ = {info.bmWidth, info.bmHeight};
@@ -94,33 +86,28 @@ bool Banner::load(HINSTANCE instance, int resourceId) {
 }
 
 HBITMAP Banner::bitmapFor(UINT dpi) {
-    if (original_ == nullptr || dpi == 96) {
-        return original_;
+    if (!original_ || dpi == kDesignDpi) {
+        return original_.get();
     }
-    if (scaled_ != nullptr && scaledDpi_ == dpi) {
-        return scaled_;
+    if (scaled_ && scaledDpi_ == dpi) {
+        return scaled_.get();
     }
-    if (scaled_ != nullptr && scaled_ != original_) {
-        DeleteObject(scaled_);
+    const int width = ScaledPixels(size_.cx, dpi);
+    const int height = ScaledPixels(size_.cy, dpi);
+    const win::WindowDc screen(nullptr);
+    const win::UniqueMemoryDc source(CreateCompatibleDC(screen.get()));
+    const win::UniqueMemoryDc target(CreateCompatibleDC(screen.get()));
+    win::UniqueBitmap scaled(CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        const win::SelectedObject from(source.get(), original_.get());
+        const win::SelectedObject to(target.get(), scaled.get());
+        SetStretchBltMode(target.get(), HALFTONE);
+        SetBrushOrgEx(target.get(), 0, 0, nullptr);
+        StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, size_.cx, size_.cy, SRCCOPY);
     }
-    const int width = MulDiv(size_.cx, static_cast<int>(dpi), 96);
-    const int height = MulDiv(size_.cy, static_cast<int>(dpi), 96);
-    const HDC screen = GetDC(nullptr);
-    const HDC source = CreateCompatibleDC(screen);
-    const HDC target = CreateCompatibleDC(screen);
-    scaled_ = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ oldSource = SelectObject(source, original_);
-    const HGDIOBJ oldTarget = SelectObject(target, scaled_);
-    SetStretchBltMode(target, HALFTONE);
-    SetBrushOrgEx(target, 0, 0, nullptr);
-    StretchBlt(target, 0, 0, width, height, source, 0, 0, size_.cx, size_.cy, SRCCOPY);
-    SelectObject(source, oldSource);
-    SelectObject(target, oldTarget);
-    DeleteDC(source);
-    DeleteDC(target);
-    ReleaseDC(nullptr, screen);
+    scaled_ = std::move(scaled);
     scaledDpi_ = dpi;
-    return scaled_;
+    return scaled_.get();
 }
 
 }  // namespace quorbel::ui

@@ -3,24 +3,20 @@
 
 #include <windows.h>
 
+#include "core/handles_win.h"
+
 namespace quorbel::ui {
 
 class Banner {
   public:
-    Banner() = default;
-    ~Banner();
-    Banner(const Banner&) = delete;
-    Banner& operator=(const Banner&) = delete;
-
     // Decodes the RCDATA resource; false when it is missing or cannot be decoded.
     bool load(HINSTANCE instance, int resourceId);
-    // The image scaled to the DPI (unscaled at 96), made once per DPI.
+    // The image scaled to the DPI (unscaled at the design's), made once per DPI; null before load.
     HBITMAP bitmapFor(UINT dpi);
-    SIZE size() const noexcept { return size_; }
 
   private:
-    HBITMAP original_ = nullptr;
-    HBITMAP scaled_ = nullptr;
+    win::UniqueBitmap original_;
+    win::UniqueBitmap scaled_;
     UINT scaledDpi_ = 0;
     SIZE size_{};
 };

@@ -1,5 +1,7 @@
 #include "ui/containers.h"
 
+#include "core/handles_win.h"
+
 namespace quorbel::ui {
 namespace {
 
@@ -9,19 +11,17 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_NCCREATE: {
             const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            const auto color = static_cast<COLORREF>(reinterpret_cast<UINT_PTR>(create->lpCreateParams));
-            SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(CreateSolidBrush(color)));
+            SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
             return DefWindowProcW(frame, message, wParam, lParam);
         }
-        case WM_NCDESTROY:
-            DeleteObject(reinterpret_cast<HBRUSH>(GetWindowLongPtrW(frame, GWLP_USERDATA)));
-            return DefWindowProcW(frame, message, wParam, lParam);
         case WM_ERASEBKGND: {
+            // The device context's own brush takes the colour, so the frame owns no brush.
+            const auto dc = reinterpret_cast<HDC>(wParam);
             RECT client;
             GetClientRect(frame, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client,
-                     reinterpret_cast<HBRUSH>(GetWindowLongPtrW(frame, GWLP_USERDATA)));
-            DrawEdge(reinterpret_cast<HDC>(wParam), &client, EDGE_ETCHED, BF_RECT);
+            SetDCBrushColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(frame, GWLP_USERDATA)));
+            FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT);
             return 1;
         }
         case WM_PAINT: {
@@ -46,11 +46,9 @@ LRESULT CALLBACK PictureProc(HWND picture, UINT message, WPARAM wParam, LPARAM l
             const auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(picture, GWLP_USERDATA));
             BITMAP info{};
             if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info) != 0) {
-                const HDC source = CreateCompatibleDC(dc);
-                const HGDIOBJ old = SelectObject(source, bitmap);
-                BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
+                const win::UniqueMemoryDc source(CreateCompatibleDC(dc));
+                const win::SelectedObject selected(source.get(), bitmap);
+                BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
             }
             EndPaint(picture, &paint);
             return 0;

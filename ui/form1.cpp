@@ -1,58 +1,88 @@
 #include "ui/form1.h"
 
-#include <algorithm>
 #include <new>
 #include <utility>
 
+#include "core/application_folder.h"
 #include "core/platform.h"
-#include "ui/about_box.h"
+#include "resources/resource_ids.h"
+#include "ui/containers.h"
 #include "ui/form1_design.h"
 #include "ui/game_launcher.h"
-#include "ui/module1.h"
+#include "ui/message_boxes.h"
+#include "ui/single_instance.h"
 
 namespace quorbel::ui {
 namespace {
 
-HWND ChildOf(HWND window, int id) {
-    if (const HWND direct = GetDlgItem(window, id)) {
-        return direct;
+constexpr UINT kLoadBanner = WM_APP + 1;
+constexpr UINT kActivatePopup = WM_APP + 2;  // wParam: the window whose open message box gets the keyboard
+
+HINSTANCE Instance() {
+    return GetModuleHandleW(nullptr);
+}
+
+// Form_Load, btnpatchen_Click and btnrestore_Click skip a step that fails and go on with the next; the
+// log and the flags then show how far the step got.
+template <typename Step>
+void SkippingFailure(Step step) noexcept {
+    try {
+        step();
+    } catch (...) {  // skipped, as promised
     }
-    const HWND frame = GetDlgItem(window, kFrame1);
-    return frame != nullptr ? GetDlgItem(frame, id) : nullptr;
 }
 
 }  // namespace
 
-Form1::Form1(std::string appFolder) : controller_(std::move(appFolder)) {}
+Form1::Form1(std::string appFolder, platform::WhileHeld whileHeld)
+    : controller_(std::move(appFolder), std::move(whileHeld)) {}
 
 Form1::~Form1() {
     if (window_ != nullptr) {
         DestroyWindow(window_);
     }
-    if (accelerators_ != nullptr) {
-        DestroyAcceleratorTable(accelerators_);
-    }
-    for (const HFONT font : {font_, buttonFont_}) {
-        if (font != nullptr) {
-            DeleteObject(font);
-        }
-    }
-    for (const HICON icon : icons_) {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
-    }
 }
 
-HWND Form1::control(int id) const noexcept {
-    return window_ != nullptr ? ChildOf(window_, id) : nullptr;
+bool Form1::create(int showCommand) {
+    RegisterMainWindowClass(WindowProc);
+    MenuBar bar = CreateMenuBar();
+    // The window and each control are made where they stand, centred on the primary screen at the DPI the
+    // window will have there unless the scale changed since sign-in; then it is sized and centred again.
+    // Wine: every later move of a window costs the start-up a few milliseconds; on Windows it is cheap.
+    const UINT expectedDpi = GetDpiForSystem();
+    const SIZE size = OuterSize(expectedDpi);
+    const POINT centred = CentredOnPrimaryScreen(size);
+    CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, centred.x, centred.y, size.cx, size.cy, nullptr,
+                    bar.menu.get(), Instance(), this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    bar.menu.release();  // the window's now
+    shortcuts_ = std::move(bar.shortcuts);
+    const UINT dpi = GetDpiForWindow(window_);
+    controls_.create(window_, dpi);
+    icons_.apply(window_, dpi);
+    if (dpi != expectedDpi) {
+        const POINT again = CentredOnPrimaryScreen(OuterSize(dpi));
+        moveWindow(again.x, again.y, dpi);
+    }
+
+    SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
+    Form_Load();
+    ShowWindow(window_, showCommand);
+    SetForegroundWindow(window_);
+    SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
+    // Wine: decoding the GIF loads OLE, which takes a while; the window comes up first and the banner
+    // follows through the message loop. On Windows OLE is quick to load and the order is not seen.
+    PostMessageW(window_, kLoadBanner, 0, 0);
+    return true;
 }
 
 bool Form1::preTranslate(MSG& message) {
     if (window_ == nullptr) {
         return false;
     }
-    if (accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, &message)) {
+    if (shortcuts_ && TranslateAcceleratorW(window_, shortcuts_.get(), &message)) {
         return true;
     }
     return IsDialogMessageW(window_, &message) != FALSE;
@@ -81,17 +111,24 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == BringBackMessage()) {
+        bringBack(window_);
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND:
             onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return 0;
-        case kLoadBanner:
-            onLoadBanner();
             return 0;
         case WM_TIMER:
             if (wParam == kTimer1) {
                 Timer1_Timer();
             }
+            return 0;
+        case kLoadBanner:
+            onLoadBanner();
+            return 0;
+        case kActivatePopup:
+            Module1::ActivateOpenPopup(reinterpret_cast<HWND>(wParam));
             return 0;
         case WM_ACTIVATE:
             onActivate(LOWORD(wParam) != WA_INACTIVE);
@@ -156,34 +193,18 @@ void Form1::onActivate(bool active) {
 }
 
 void Form1::reportFatal(DWORD code, const char* description) noexcept {
-    // Out of memory the message may not be composable; the fixed text then needs nothing of ours.
-    const wchar_t* text =
-        L"Quorbel muss beendet werden.\r\n\r\nFehler 8: Nicht gen\u00FCgend Arbeitsspeicher.";
-    std::wstring composed;
-    try {
-        composed =
-            L"Quorbel muss beendet werden.\r\n\r\nFehler " + std::to_wstring(code) + L": " +
-            platform::Widen(description != nullptr ? description : platform::DescribeError(code).description);
-        text = composed.c_str();
-    } catch (...) {  // the fixed text stands
-    }
-    MessageBoxW(window_, text, kCaption, MB_ICONERROR);
+    ShowFatalFailure(window_, code, description);
     endProgram_(1);
 }
 
 void Form1::Form_Load() {
-    try {
-        controller_.initialise();
-    } catch (...) {  // a start-up step that fails is skipped
-    }
-    try {
-        showState();
-    } catch (...) {  // the controls then show what they could take
-    }
+    SkippingFailure([this] { controller_.initialise(); });
+    SkippingFailure([this] { showState(); });
 }
 
-// Escape in the open list puts the earlier entry back without a change notification, and Wine shows it
-// while keeping the new one selected: the box must show what an install would take.
+// Escape in the open list puts the earlier entry back without a change notification; the controller must
+// learn of it. Wine: the box then also shows the earlier entry while the new one stays selected, so the
+// selection is set again for the box to show what an install would take; Windows shows the selected one.
 void Form1::cboliga_CloseUp() {
     const HWND combo = control(kCboLiga);
     const LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
@@ -205,28 +226,19 @@ void Form1::cboliga_Click() {
 }
 
 void Form1::btnpatchen_Click() {
-    try {
-        controller_.install();
-    } catch (...) {  // skipped; the log and the flags show how far it got
-    }
+    SkippingFailure([this] { controller_.install(); });
     showState();
 }
 
 void Form1::btnrestore_Click() {
-    try {
-        controller_.restore();
-    } catch (...) {  // skipped; the log and the flags show how far it got
-    }
+    SkippingFailure([this] { controller_.restore(); });
     showState();
 }
 
 void Form1::btnstart_Click() {
-    if (const platform::Outcome failure = LaunchGame(controller_.applicationFolder())) {
-        const std::wstring text = L"Glenmarra konnte nicht gestartet werden.\r\n\r\n" +
-                                  platform::Widen(GamePath(controller_.applicationFolder())) +
-                                  L"\r\n\r\nFehler " + std::to_wstring(failure->code) + L": " +
-                                  platform::Widen(failure->description);
-        MessageBoxW(window_, text.c_str(), kCaption, MB_ICONEXCLAMATION);
+    const std::string& appFolder = controller_.applicationFolder();
+    if (const platform::Outcome failure = LaunchGame(appFolder)) {
+        ShowGameStartFailure(window_, GamePath(appFolder), *failure);
     }
 }
 
@@ -239,29 +251,21 @@ void Form1::MnuInfoItem_Click(short) {
 }
 
 void Form1::Timer1_Timer() {
-    if (Module1::KeyPressed(Module1::kRestoreKey)) {
-        Module1::RestoreWindow(Module1::FindMainWindow());
+    if (Module1::KeyPressed(keys_, Module1::kRestoreKey)) {
+        bringBack(Module1::FindMainWindow());
     }
+}
+
+// Restored or raised, and a message box it has open gets the keyboard back once that has happened.
+void Form1::bringBack(HWND window) {
+    Module1::RestoreWindow(window);
+    PostMessageW(window_, kActivatePopup, reinterpret_cast<WPARAM>(window), 0);
 }
 
 void Form1::showState() {
     const HWND combo = control(kCboLiga);
-    const auto& leagues = controller_.leagues();
-    if (static_cast<std::size_t>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) != leagues.size()) {
-        // Filled once, in one batch: no redraw per entry, storage reserved up front.
-        SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-        std::size_t characters = 0;
-        for (const std::string& league : leagues) {
-            characters += league.size() + 1;
-        }
-        SendMessageW(combo, CB_INITSTORAGE, leagues.size(),
-                     static_cast<LPARAM>(characters * sizeof(wchar_t)));
-        for (const std::string& league : leagues) {
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::Widen(league).c_str()));
-        }
-        SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(combo, nullptr, TRUE);
+    if (static_cast<std::size_t>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) != controller_.leagues().size()) {
+        controls_.fillLeagueList(controller_.leagues(), GetDpiForWindow(window_));
     }
     // Setting the selection raises no notification, so showing it never reaches selectLeague again.
     if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != controller_.selectedIndex()) {
@@ -275,29 +279,42 @@ void Form1::showState() {
     if (focus != nullptr && IsChild(window_, focus) && !IsWindowEnabled(focus)) {
         SetFocus(GetNextDlgTabItem(window_, focus, FALSE));  // a disabled control gives the focus on
     }
-    appendLogLines();
+    log_.show(control(kLstLog), controller_.activityLog());
 }
 
-void Form1::appendLogLines() {
-    const HWND log = control(kLstLog);
-    const auto& lines = controller_.activityLog();
-    if (shownLogLines_ >= lines.size()) {
-        return;
-    }
-    const HDC dc = GetDC(log);
-    const HGDIOBJ oldFont = SelectObject(dc, font_);
-    for (; shownLogLines_ < lines.size(); ++shownLogLines_) {
-        const std::wstring line = platform::Widen(lines[shownLogLines_]);
-        SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
-        logExtent_ = std::max(logExtent_, static_cast<int>(extent.cx) + 8);
-    }
-    SelectObject(dc, oldFont);
-    ReleaseDC(log, dc);
-    // Long failure lines can be scrolled to; the newest line is always in view.
-    SendMessageW(log, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(logExtent_), 0);
-    SendMessageW(log, LB_SETTOPINDEX, lines.size() - 1, 0);
+void Form1::onLoadBanner() {
+    banner_.load(Instance(), IDR_BANNER);
+    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(GetDpiForWindow(window_)));
+}
+
+// After a change of DPI or metrics: the banner at the new size, and the log measured again in its new font.
+void Form1::refreshContent(UINT dpi) {
+    SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi));
+    controls_.fitLeagueList(controller_.leagues(), dpi);
+    log_.showAgain(control(kLstLog), controller_.activityLog());
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form1::moveWindow(int left, int top, UINT dpi) {
+    const SIZE size = OuterSize(dpi);
+    SetWindowPos(window_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
+    controls_.layout(dpi);
+    icons_.apply(window_, dpi);
+    refreshContent(dpi);
+    moveWindow(suggested.left, suggested.top, dpi);
+}
+
+// Another caption or menu height gives the same client area another outer size.
+void Form1::onMetricsChanged() {
+    const UINT dpi = GetDpiForWindow(window_);
+    controls_.layout(dpi);
+    refreshContent(dpi);
+    RECT frame;
+    GetWindowRect(window_, &frame);
+    moveWindow(frame.left, frame.top, dpi);
 }
 
 }  // namespace quorbel::ui

@@ -1,15 +1,18 @@
-// The main window: its controls from the design table, the wiring of its events to short handlers,
-// and the switch controller whose state it shows.
+// The main window: the wiring of its events to short handlers named as the events, and the switch
+// controller whose state it shows.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
-#include <array>
 #include <string>
 
+#include "core/handles_win.h"
 #include "core/switch_controller.h"
 #include "ui/banner.h"
+#include "ui/designed_controls.h"
+#include "ui/log_box.h"
+#include "ui/module1.h"
+#include "ui/window_frame.h"
 
 namespace quorbel::ui {
 
@@ -17,7 +20,7 @@ class Form1 {
   public:
     using EndProgram = void (*)(UINT exitCode);
 
-    explicit Form1(std::string appFolder);
+    explicit Form1(std::string appFolder, platform::WhileHeld whileHeld = {});
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -29,16 +32,12 @@ class Form1 {
     bool preTranslate(MSG& message);
 
     HWND window() const noexcept { return window_; }
-    HWND control(int id) const noexcept;
-    const SwitchController& controller() const noexcept { return controller_; }
-    UINT dpi() const noexcept { return dpi_; }
+    HWND control(int id) const { return controls_.find(id); }
 
     // "&Ende" ends the process at once; tests put a stand-in here.
     void setEndProgram(EndProgram end) noexcept { endProgram_ = end; }
 
   private:
-    static constexpr UINT kLoadBanner = WM_APP + 1;
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -57,30 +56,23 @@ class Form1 {
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMetricsChanged();
     void onLoadBanner();
+    void bringBack(HWND window);
     // The system's description of code when description is null.
     void reportFatal(DWORD code, const char* description) noexcept;
 
-    void createControls(UINT dpi);
-    HMENU createMenu();
-    void placeControls(UINT dpi);
-    void applyLayout(UINT dpi);
-    void refreshContent();
-    void applyIcons(UINT dpi);
-    void moveWindow(int left, int top);
+    void refreshContent(UINT dpi);
+    void moveWindow(int left, int top, UINT dpi);
     void showState();
-    void appendLogLines();
 
     SwitchController controller_;
     HWND window_ = nullptr;
-    HACCEL accelerators_ = nullptr;
-    HFONT font_ = nullptr;          // the system's message font, for the league list and the log
-    HFONT buttonFont_ = nullptr;    // the same, smaller where a caption would not fit its button
-    std::array<HICON, 2> icons_{};  // big and small, at the window's DPI
+    DesignedControls controls_;
+    win::UniqueAccelerators shortcuts_;
+    WindowIcons icons_;
     Banner banner_;
-    UINT dpi_ = 96;
+    LogBox log_;
+    Module1::KeyHistory keys_;
     HWND savedFocus_ = nullptr;
-    std::size_t shownLogLines_ = 0;
-    int logExtent_ = 0;
     EndProgram endProgram_ = ExitProcess;
 };
 

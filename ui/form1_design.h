@@ -19,7 +19,6 @@ struct TwipsRect {
 };
 
 struct ControlDesign {
-    const wchar_t* name;
     ControlKind kind;
     int id;
     int containerId;  // 0: the window's client area
@@ -30,7 +29,6 @@ struct ControlDesign {
 };
 
 struct MenuDesign {
-    const wchar_t* name;
     const wchar_t* caption;
     int id;         // 0 for a top-level menu
     WORD shortcut;  // with Ctrl; 0 for none
@@ -60,16 +58,20 @@ inline constexpr int kClientWidthTwips = 6030;
 inline constexpr int kClientHeightTwips = 5175;
 inline constexpr UINT kTimer1IntervalMs = 50;
 inline constexpr COLORREF kFrame1BackColor = RGB(64, 64, 64);
-inline constexpr int kDesignDpi = 96;
+// The scale the design was drawn at: 15 twips to the pixel.
+inline constexpr UINT kDesignDpi = 96;
 
 // In the order the design declares them.
 std::span<const ControlDesign> Controls();
-const ControlDesign& ControlById(int id);
+// Null for an id the design does not have.
+const ControlDesign* FindDesign(int id);
 
 // Top-level menus, each followed by its items (a top-level entry has id 0).
 std::span<const MenuDesign> Menus();
 
 int TwipsToPixels(int twips, UINT dpi);
+// A length in pixels at the design's scale, at the DPI.
+int ScaledPixels(int pixels, UINT dpi);
 RECT PixelRect(const TwipsRect& rect, UINT dpi);
 
 }  // namespace quorbel::ui

@@ -1,10 +1,8 @@
 #include "ui/game_launcher.h"
 
-namespace quorbel::ui {
+#include "core/application_folder.h"
 
-std::string GamePath(const std::string& appFolder) {
-    return appFolder + "\\glenmarra.exe";
-}
+namespace quorbel::ui {
 
 platform::Outcome LaunchGame(const std::string& appFolder) {
     return platform::StartProcess(GamePath(appFolder), platform::ShowState::Normal);

@@ -1,21 +1,43 @@
 #include "ui/module1.h"
 
-#include <array>
-
 #include "ui/form1_design.h"
 
 namespace quorbel::ui::Module1 {
+namespace {
 
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "the placement record must have the system's layout");
 
-bool KeyPressed(int virtualKey) {
-    static std::array<bool, 256> wasDown{};
-    if (virtualKey < 0 || virtualKey > 255) {
+// A visible, enabled window that the owner's thread made and the owner owns: its open message box.
+HWND EnabledPopupOf(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND popup;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetWindowThreadProcessId(owner, nullptr),
+        [](HWND window, LPARAM parameter) {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (GetWindow(window, GW_OWNER) == s->owner && IsWindowVisible(window) &&
+                IsWindowEnabled(window)) {
+                s->popup = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.popup;
+}
+
+}  // namespace
+
+bool KeyPressed(KeyHistory& history, int virtualKey) {
+    if (virtualKey < 0 || static_cast<std::size_t>(virtualKey) >= history.size()) {
         return false;
     }
+    const auto key = static_cast<std::size_t>(virtualKey);
     const bool down = (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000u) != 0;
-    const bool fresh = down && !wasDown[static_cast<std::size_t>(virtualKey)];
-    wasDown[static_cast<std::size_t>(virtualKey)] = down;
+    const bool fresh = down && !history[key];
+    history[key] = down;
     return fresh;
 }
 
@@ -33,6 +55,19 @@ bool RestoreWindow(HWND window) {
     }
     SetForegroundWindow(window);
     return BringWindowToTop(window) != FALSE;
+}
+
+bool ActivateOpenPopup(HWND window) {
+    if (window == nullptr) {
+        return false;
+    }
+    HWND popup = GetLastActivePopup(window);
+    if (popup == window) {
+        // Wine: GetLastActivePopup gives the owner itself while its message box is open; Windows gives the
+        // box, and then this finds it too.
+        popup = EnabledPopupOf(window);
+    }
+    return popup != nullptr && popup != window && SetForegroundWindow(popup) != FALSE;
 }
 
 HWND FindMainWindow() {

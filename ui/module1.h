@@ -3,17 +3,26 @@
 
 #include <windows.h>
 
+#include <bitset>
+
 namespace quorbel::ui::Module1 {
 
 inline constexpr int kRestoreKey = VK_SUBTRACT;  // the numeric keypad's minus key, 109
 
+// What the last poll saw of each key; the form keeps its own.
+using KeyHistory = std::bitset<256>;
+
 // True on the first poll that sees the key down after a poll that saw it up. The key's "pressed since
 // the last query" bit is not used: any other program's poll, the game's among them, can take it.
-bool KeyPressed(int virtualKey);
+bool KeyPressed(KeyHistory& history, int virtualKey);
 
 // Restores the window when it is minimised, otherwise asks for it to be brought to the front; true when
 // the last call to the system succeeded.
 bool RestoreWindow(HWND window);
+
+// Gives the keyboard to the message box the window has open, if any: restoring the window activates the
+// window itself, which is disabled while the box is open. True when a box was activated.
+bool ActivateOpenPopup(HWND window);
 
 // Only this tool's main window: its class and caption, since FindWindow compares titles ignoring case.
 HWND FindMainWindow();

@@ -2,17 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <array>
 #include <regex>
 
 #include "core/platform.h"
-#include "core/test_folder.h"
-#include "e2e/desktop.h"
+#include "support/desktop.h"
+#include "support/test_folder.h"
+#include "ui/form1_design.h"
 
 namespace quorbel::testing {
 namespace {
 
-enum Control : int { kStart = 101, kRestore, kInstall, kFrame, kLog = 106, kLeagues };
+using namespace ui;
 using Flags = std::array<bool, 3>;  // league list, install button, restore button
 
 // This desktop is the tests' own: a window of the class is this test's Quorbel.exe.
@@ -23,12 +25,17 @@ class QuorbelExe : public ::testing::Test {
     bool start() {
         MakeFolders(game_);
         CopyBuiltProgram(L"Quorbel.exe", game_);
-        std::wstring commandLine = L"\"" + platform::Widen(in("Quorbel.exe")) + L"\"";
+        return (process_ = Launch(in("Quorbel.exe"))).hProcess != nullptr &&
+               (window_ = visible(kWindowClass)) != nullptr;
+    }
+    PROCESS_INFORMATION Launch(const std::string& exe) const {
+        std::wstring commandLine = L"\"" + platform::Widen(exe) + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                              platform::Widen(elsewhere_.path()).c_str(), &startup, &process_) &&
-               (window_ = visible(L"QuorbelForm1")) != nullptr;
+        PROCESS_INFORMATION started{};
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                       platform::Widen(elsewhere_.path()).c_str(), &startup, &started);
+        return started;
     }
     // Scripts held back are let go however the test ended, so that their folder can be removed.
     void TearDown() override {
@@ -36,10 +43,20 @@ class QuorbelExe : public ::testing::Test {
             std::filesystem::remove(PathOf(held_ + "\\hold"));
             Eventually([&] { return Exists(held_ + "\\finished"); });
         }
-        TerminateProcess(process_.hProcess, 1);
-        WaitForSingleObject(process_.hProcess, INFINITE);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
+        End(process_);
+    }
+    // Its exit code, once it has ended by itself or been ended.
+    static DWORD End(PROCESS_INFORMATION& process, bool wait = false) {
+        if (!wait || !Eventually([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; })) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, INFINITE);
+        }
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        process = {};
+        return code;
     }
 
     HWND visible(const wchar_t* className) const {
@@ -49,10 +66,10 @@ class QuorbelExe : public ::testing::Test {
     }
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
     HWND control(int id) const {
-        return GetDlgItem(id == kLeagues || id == kLog ? GetDlgItem(window_, kFrame) : window_, id);
+        return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
     }
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
-    Flags flags() const { return {enabled(kLeagues), enabled(kInstall), enabled(kRestore)}; }
+    Flags flags() const { return {enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore)}; }
     void click(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }  // returns once it was handled
     std::string in(std::string_view name) const { return game_ + "\\" + std::string(name); }
     std::string ini() const { return ReadBytes(in("quorbel.ini")); }
@@ -77,16 +94,16 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
                "@echo off\r\necho.>inst.bat.ran\r\n:wait\r\nif not exist \"%~dp0hold\" goto done\r\n"
                "ping -n 2 127.0.0.1 >nul\r\ngoto wait\r\n:done\r\necho.>\"%~dp0finished\"\r\n");
     ASSERT_TRUE(start());
-    EXPECT_EQ(TextOf(control(kLeagues)), L"Bundesliga \u00D6sterreich");
+    EXPECT_EQ(TextOf(control(kCboLiga)), L"Bundesliga \u00D6sterreich");
     EXPECT_EQ(flags(), (Flags{false, false, true}));
     EXPECT_EQ(ini(), recorded);
 
-    click(kRestore);
+    click(kBtnRestore);
     EXPECT_TRUE(Ran(austria, "clear.bat"));
     EXPECT_EQ(ini(), "pfad=\r\n");
     EXPECT_EQ(flags(), (Flags{true, true, false}));
-    Pick(control(kLeagues), L"Lange Liga");
-    click(kInstall);
+    Pick(control(kCboLiga), L"Lange Liga");
+    click(kBtnPatchen);
     EXPECT_TRUE(Ran(slow, "inst.bat"));
     // The waiting script's console stays minimised, never over the game or the tool.
     const HWND console = visible(L"WineConsoleClass");
@@ -94,9 +111,9 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
     EXPECT_EQ(ini(), "pfad=Lange Liga\r\n");
     EXPECT_EQ(flags(), (Flags{false, false, true}));
     // Disabled now, the button must do nothing even when its click is sent directly.
-    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kInstall, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(control(kInstall)));
-    EXPECT_EQ(Lines(control(kLog)),
+    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kBtnPatchen, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(kBtnPatchen)));
+    EXPECT_EQ(Lines(control(kLstLog)),
               (std::vector<std::wstring>{L"Deinstallieren von 'Bundesliga \u00D6sterreich'",
                                          L"Installieren von 'Lange Liga'"}));
 
@@ -116,30 +133,82 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     MakeDataset(game_, "Serie_A");
     ASSERT_TRUE(start());
     // Posted: the message box is modal and would hold a sent click until it closes.
-    PostMessageW(control(kStart), BM_CLICK, 0, 0);
+    PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
     const HWND box = visible(L"#32770");
     const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));  // the system's ID of a message box's text
     EXPECT_TRUE(std::regex_search(text, std::wregex(L"Fehler 2\\b"))) << "no message box, or: " << text;
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(box); }));
     EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 50)) << "the tool ended after the message";
-    EXPECT_TRUE(Lines(control(kLog)).empty());
+    EXPECT_TRUE(Lines(control(kLstLog)).empty());
     EXPECT_EQ(flags(), (Flags{true, false, false}));
 
     CopyBuiltProgram(L"glenmarra.exe", game_);
     CopyBuiltProgram(L"decoy.exe", parent_.path(), L"Glenmarra.exe");
     WriteBytes(in("glenmarra.log"), "");  // with it the stand-in logs its launch
     const auto launches = [&] { return std::ranges::count(ReadBytes(in("glenmarra.log")), '\n'); };
-    click(kStart);
+    click(kBtnStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 1; }));
-    Pick(control(kLeagues), L"Serie A");
-    click(kInstall);
-    click(kStart);
+    Pick(control(kCboLiga), L"Serie A");
+    click(kBtnPatchen);
+    click(kBtnStart);
     ASSERT_TRUE(Eventually([&] { return launches() == 2; }));
     EXPECT_EQ(ReadBytes(in("glenmarra.log")), elsewhere_.path() + "\t1\n" + game_ + "\t1\n");
-    EXPECT_EQ(Lines(control(kLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
+    EXPECT_EQ(Lines(control(kLstLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
         << "a launch writes no log line";
     EXPECT_FALSE(Exists(parent_ / "Glenmarra.exe.ran")) << "the planted program ran";
+}
+
+int WindowsTitledQuorbel() {
+    int count = 0;
+    EnumWindows(
+        [](HWND window, LPARAM counted) {
+            *reinterpret_cast<int*>(counted) += IsWindowVisible(window) && TextOf(window) == kCaption;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Two windows in one game folder could each install a dataset over the other's.
+TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhileAnotherFoldersRunsBeside) {
+    ASSERT_TRUE(start());
+    ShowWindow(window_, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return IsIconic(window_) != FALSE; }));
+    PROCESS_INFORMATION second = Launch(parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe");  // other case
+    ASSERT_NE(second.hProcess, nullptr);
+    EXPECT_EQ(End(second, true), 0u);
+    EXPECT_TRUE(Eventually([&] { return !IsIconic(window_); })) << "the running one stayed minimised";
+    EXPECT_EQ(WindowsTitledQuorbel(), 1);
+
+    TestFolder otherGame{"Quorbel anderes Spiel"};
+    CopyBuiltProgram(L"Quorbel.exe", otherGame.path());
+    PROCESS_INFORMATION beside = Launch(otherGame / "Quorbel.exe");
+    EXPECT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
+    EXPECT_TRUE(running());
+    End(beside);
+}
+
+// Brought back while its about box is open, the window itself is disabled: the box must take the keys.
+TEST_F(QuorbelExe, TheHotkeyGivesTheKeyboardBackToAnOpenAboutBox) {
+    ASSERT_TRUE(start());
+    PostMessageW(window_, WM_COMMAND, kMnuInfoItem, 0);  // posted: the box is modal
+    const HWND box = visible(L"#32770");
+    ASSERT_EQ(GetWindow(box, GW_OWNER), window_);
+    ShowWindow(window_, SW_MINIMIZE);
+    // The game in front.
+    const std::unique_ptr<HWND__, decltype(&DestroyWindow)> game(
+        CreateWindowW(L"Static", L"Glenmarra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
+                      nullptr, nullptr, nullptr),
+        &DestroyWindow);
+    ASSERT_TRUE(Eventually([&] {
+        SetForegroundWindow(game.get());
+        return IsIconic(window_) && GetForegroundWindow() == game.get();
+    }));
+    EXPECT_TRUE(PressUntil(VK_SUBTRACT, [&] { return !IsIconic(window_) && GetForegroundWindow() == box; }))
+        << "restored: " << !IsIconic(window_) << ", the box has no keyboard";
+    Keys({VK_RETURN});
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(box); })) << "Enter did not close the box";
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // The form in this process on a fresh application folder, driven by messages and by real keys.
+#include "ui/form1.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <regex>
 
-#include "core/test_folder.h"
-#include "e2e/desktop.h"
-#include "ui/form1.h"
+#include "resources/resource_ids.h"
+#include "support/desktop.h"
+#include "support/test_folder.h"
+#include "ui/banner.h"
 #include "ui/form1_design.h"
 #include "ui/module1.h"
 #include "version.h"
@@ -16,6 +20,7 @@
 namespace quorbel::testing {
 namespace {
 using namespace ui;
+using Pixels = std::array<LONG, 4>;  // left, top, width, height
 
 std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
 
@@ -27,6 +32,7 @@ struct Box {
 };
 std::optional<Box> box;
 std::optional<bool> shownBeforeFilled;
+
 LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (call->message == CB_ADDSTRING && !shownBeforeFilled) {
@@ -39,14 +45,19 @@ LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
-const HHOOK watcher = SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
 
 // The form goes first and the current folder comes back, so that the application folder can be removed.
-struct App {
-    ~App() {
-        form.reset();
-        SetCurrentDirectoryW(saved.c_str());
+class FormTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        watcher_ = SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
     }
+    static void TearDownTestSuite() { UnhookWindowsHookEx(watcher_); }
+    void TearDown() override {
+        form.reset();
+        SetCurrentDirectoryW(saved_.c_str());
+    }
+
     Form1& open() {
         ended.reset();
         box.reset();
@@ -62,16 +73,44 @@ struct App {
     Filter loop() const {  // the program's own message loop
         return [this](MSG& message) { return form->preTranslate(message); };
     }
+    Pixels inWindow(int id) const {
+        RECT r;
+        GetWindowRect(control(id), &r);
+        MapWindowPoints(nullptr, form->window(), reinterpret_cast<POINT*>(&r), 2);
+        return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
+    // The banner arrives through the message loop, once the window is up.
+    COLORREF pixel(int x, int y) const {
+        Eventually([] { return false; }, nullptr, 3);
+        RedrawWindow(form->window(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const HDC dc = GetDCEx(form->window(), nullptr, DCX_CACHE);
+        const COLORREF color = GetPixel(dc, x, y);
+        ReleaseDC(form->window(), dc);
+        return color;
+    }
 
-    const std::wstring saved = std::filesystem::current_path().wstring();
     TestFolder folder;
     std::unique_ptr<Form1> form;
+
+  private:
+    static inline HHOOK watcher_ = nullptr;
+    const std::wstring saved_ = std::filesystem::current_path().wstring();
 };
 
-TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
-    App app;
-    const HWND window = app.open().window();
-    ASSERT_EQ(app.form->dpi(), 96u);
+bool LightBlue(COLORREF color) {
+    return GetRValue(color) > 150 && GetBValue(color) > GetRValue(color) + 30;
+}
+
+using Form1Layout = FormTest;
+using Form1LeagueList = FormTest;
+using Form1Commands = FormTest;
+using Form1Keyboard = FormTest;
+using Module1Restore = FormTest;
+
+TEST_F(Form1Layout, StandsAsDesignedAt96DpiCentredWithTheListsInTheFrame) {
+    const HWND window = open().window();
+    ASSERT_EQ(GetDpiForWindow(window), 96u);
     RECT client{}, outer{}, work{};
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
@@ -82,112 +121,128 @@ TEST(Form1Window, StandsAsDesignedAt96DpiAndModule1FindsOnlyItAndBringsItBack) {
     EXPECT_EQ(TextOf(window), L"Quorbel");
     const auto style = [&](HWND at, LONG bits) { return GetWindowLongW(at, GWL_STYLE) & bits; };
     EXPECT_EQ(style(window, WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
-    EXPECT_EQ(style(app.control(kCboLiga), CBS_DROPDOWNLIST | CBS_SORT), CBS_DROPDOWNLIST);
-    EXPECT_EQ(style(app.control(kLstLog), LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_MULTIPLESEL),
+    EXPECT_EQ(style(control(kCboLiga), CBS_DROPDOWNLIST | CBS_SORT), CBS_DROPDOWNLIST);
+    EXPECT_EQ(style(control(kLstLog), LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_MULTIPLESEL),
               LBS_NOINTEGRALHEIGHT);
-
-    // Left, top, width and height in the window's client area: the list and the combo box lie in the frame.
-    using Expected = std::pair<int, std::array<LONG, 4>>;
-    for (const auto& [id, pixels] :
-         {Expected{kPicture1, {0, 0, 404, 104}}, Expected{kFrame1, {5, 104, 392, 201}},
-          Expected{kCboLiga, {13, 120, 377, 21}}, Expected{kLstLog, {13, 152, 377, 147}},
-          Expected{kBtnPatchen, {8, 312, 113, 25}}, Expected{kBtnRestore, {136, 312, 129, 25}},
-          Expected{kBtnStart, {280, 312, 113, 25}}}) {
-        RECT r;
-        GetWindowRect(app.control(id), &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}), pixels) << id;
+    for (const auto& [id, pixels] : {std::pair{kPicture1, Pixels{0, 0, 404, 104}},
+                                     {kFrame1, {5, 104, 392, 201}},
+                                     {kCboLiga, {13, 120, 377, 21}},
+                                     {kLstLog, {13, 152, 377, 147}},
+                                     {kBtnPatchen, {8, 312, 113, 25}},
+                                     {kBtnRestore, {136, 312, 129, 25}},
+                                     {kBtnStart, {280, 312, 113, 25}}}) {
+        EXPECT_EQ(inWindow(id), pixels) << id;
     }
+    EXPECT_EQ(GetParent(control(kCboLiga)), control(kFrame1));
+    EXPECT_EQ(control(kTimer1), nullptr) << "a lookup of what is no control";
     // At other scales a figure rounds to the nearest pixel: 6030 twips are 502.5 px at 125 %.
     EXPECT_EQ((std::array{TwipsToPixels(6030, 120), TwipsToPixels(5895, 144)}), (std::array{503, 590}));
-    EXPECT_EQ(GetParent(app.control(kCboLiga)), app.control(kFrame1));
-
-    // The frame's dark grey beside the list, and the banner's light blue at its left edge; the banner arrives
-    // through the message loop, once the window is up.
-    Eventually([] { return false; }, nullptr, 3);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const HDC dc = GetDCEx(window, nullptr, DCX_CACHE);
-    const std::array pixels = {GetPixel(dc, 9, 204), GetPixel(dc, 7, 52)};
-    ReleaseDC(window, dc);
-    EXPECT_EQ(pixels[0], RGB(64, 64, 64));
-    EXPECT_TRUE(GetRValue(pixels[1]) > 150 && GetBValue(pixels[1]) > GetRValue(pixels[1]) + 30)
-        << std::hex << pixels[1];
-    // Another program's window whose title differs from the tool's caption only in letter case.
-    const std::unique_ptr<HWND__, decltype(&DestroyWindow)> namesake(
-        CreateWindowW(L"Static", L"quorbel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 200, nullptr,
-                      nullptr, nullptr, nullptr),
-        &DestroyWindow);
-    ASSERT_EQ(FindWindowA(nullptr, "Quorbel"), namesake.get()) << "by title alone the namesake comes first";
-    EXPECT_EQ(Module1::FindMainWindow(), window);
-    // The keypad's minus, through the form's own poll, brings back the form and only the form.
-    ShowWindow(namesake.get(), SW_MINIMIZE);
-    ShowWindow(window, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(window));
-    Keys({VK_SUBTRACT}, Stroke::Down);
-    EXPECT_TRUE(Eventually([&] { return !IsIconic(window); }, app.loop()));
-    Keys({VK_SUBTRACT}, Stroke::Up);
-    EXPECT_TRUE(IsIconic(namesake.get()));
-    ShowWindow(namesake.get(), SW_RESTORE);
-    SetForegroundWindow(namesake.get());
-    ASSERT_EQ(GetForegroundWindow(), namesake.get());
-    EXPECT_TRUE(Module1::RestoreWindow(window));
-    EXPECT_EQ(GetForegroundWindow(), window) << "an open window behind another comes to the front";
-
-    app.form.reset();
-    EXPECT_EQ(Module1::FindMainWindow(), nullptr);
-    EXPECT_FALSE(Module1::RestoreWindow(Module1::FindMainWindow()));
+    EXPECT_EQ(pixel(9, 204), RGB(64, 64, 64)) << "the frame's dark grey beside the list";
+    EXPECT_TRUE(LightBlue(pixel(7, 52))) << "the banner's light blue at its left edge";
 }
 
-TEST(Form1Commands, MenusAndTheirShortcutsEndTheProgramAndShowTheAboutBox) {
-    App app;
-    const HWND window = app.open().window();
+TEST_F(Form1Layout, FollowsAChangeOfDpiWithPlacesFontsIconsAndBanner) {
+    const HWND window = open().window();
+    const auto fontHeight = [&](int id) {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control(id), WM_GETFONT, 0, 0)), sizeof font, &font);
+        return std::abs(font.lfHeight);
+    };
+    const std::array fontsAt96 = {fontHeight(kLstLog), fontHeight(kBtnStart)};
+    ASSERT_TRUE(LightBlue(pixel(2 + 390, 2 + 90))) << "the banner's corner";
+    RECT suggested{0, 0, 900, 800};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(inWindow(kBtnStart), (Pixels{560, 624, 226, 50}));
+    EXPECT_EQ(inWindow(kCboLiga), (Pixels{26, 240, 754, 42}));
+    EXPECT_GT(fontHeight(kLstLog), fontsAt96[0]);
+    EXPECT_GT(fontHeight(kBtnStart), fontsAt96[1]);
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)), &icon));
+    BITMAP image{};
+    GetObjectW(icon.hbmColor, sizeof image, &image);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(image.bmWidth, GetSystemMetricsForDpi(SM_CXICON, 192));
+    EXPECT_TRUE(LightBlue(pixel(2 + 790, 2 + 190))) << "the banner's corner at twice its size";
+}
+
+// Two long names that differ only at the end can be told apart in the open list.
+TEST_F(Form1LeagueList, DropsDownAsWideAsItsWidestEntryOrAsTheBox) {
+    const std::wstring longName = L"Bundesliga Saison 2023-24 Originalkader mit allen Transfers Version 2";
+    for (const bool withLongNames : {false, true}) {
+        if (withLongNames) {
+            MakeFolders(folder /
+                        "quorbel\\Bundesliga_Saison_2023-24_Originalkader_mit_allen_Transfers_Version_1");
+            MakeFolders(folder /
+                        "quorbel\\Bundesliga_Saison_2023-24_Originalkader_mit_allen_Transfers_Version_2");
+        }
+        MakeFolders(folder / "quorbel\\Serie_A");
+        const HWND combo = open().control(kCboLiga);
+        const LRESULT dropped = SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0);
+        RECT closed{};
+        GetWindowRect(combo, &closed);
+        if (!withLongNames) {
+            EXPECT_EQ(dropped, closed.right - closed.left);
+            continue;
+        }
+        const HDC dc = GetDC(combo);
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, longName.c_str(), static_cast<int>(longName.size()), &text);
+        SelectObject(dc, old);
+        ReleaseDC(combo, dc);
+        EXPECT_GE(dropped, text.cx);
+        EXPECT_GT(text.cx, closed.right - closed.left) << "the name would fit the box anyway";
+    }
+}
+
+TEST_F(Form1Commands, MenusAndTheirShortcutsEndTheProgramAndShowTheAboutBox) {
+    const HWND window = open().window();
     const HMENU bar = GetMenu(window);
     // Each menu's item, as a click on it sends it.
     const auto choose = [&](int menu) {
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetMenuItemID(GetSubMenu(bar, menu), 0), 0), 0);
     };
-
     const std::wregex about(L"Quorbel " QUORBEL_VERSION_WTEXT L"\rIdee: .+\rProgrammierung: .+\r\r.+");
     for (const bool byKey : {false, true}) {
         ended.reset();
         byKey ? Keys({VK_CONTROL, 'Q'}) : choose(0);
-        EXPECT_TRUE(Eventually([] { return ended == 0u; }, app.loop())) << byKey;
+        EXPECT_TRUE(Eventually([] { return ended == 0u; }, loop())) << byKey;
         box.reset();
         byKey ? Keys({VK_CONTROL, 'I'}) : choose(1);
-        ASSERT_TRUE(Eventually([] { return box.has_value(); }, app.loop())) << byKey;
+        ASSERT_TRUE(Eventually([] { return box.has_value(); }, loop())) << byKey;
         EXPECT_EQ(box->title, L"Info");
         EXPECT_EQ(box->owner, window) << "the window must wait while the box is open";
         EXPECT_TRUE(std::regex_match(box->text, about)) << box->text;
     }
 }
 
-TEST(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogShowsItsNewestLine) {
-    App app;
-    MakeFolders(app.folder / "quorbel\\Liga_ohne_Skripte");  // no inst.bat: every install only adds lines
-    app.open();
+TEST_F(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogShowsItsNewestLine) {
+    MakeFolders(folder / "quorbel\\Liga_ohne_Skripte");  // no inst.bat: every install only adds lines
+    open();
     EXPECT_EQ(shownBeforeFilled, false) << "the window came up before its league list was filled";
     // Without quorbel.ini nothing is installed: the league can be picked, neither script run.
-    EXPECT_EQ((std::array{app.enabled(kCboLiga), app.enabled(kBtnPatchen), app.enabled(kBtnRestore),
-                          app.enabled(kBtnStart)}),
+    EXPECT_EQ((std::array{enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore), enabled(kBtnStart)}),
               (std::array{true, false, false, true}));
     const auto tabTo = [&](int next) {
         Keys({VK_TAB});
-        return Eventually([&] { return GetFocus() == app.control(next); }, app.loop());
+        return Eventually([&] { return GetFocus() == control(next); }, loop());
     };
-    Pick(app.control(kCboLiga), L"Liga ohne Skripte");
+    Pick(control(kCboLiga), L"Liga ohne Skripte");
     for (const int next : {kCboLiga, kLstLog, kBtnPatchen, kBtnStart, kPicture1}) {  // not the restore button
         EXPECT_TRUE(tabTo(next)) << next;
     }
     // The install button is enabled now, and the start button would report the missing game.
     for (const WORD key : {VK_RETURN, VK_ESCAPE}) {
-        SetFocus(app.control(kCboLiga));
+        SetFocus(control(kCboLiga));
         Keys({key});
         EXPECT_TRUE(tabTo(kLstLog)) << "the key before the Tab was not taken";
     }
-    const HWND log = app.control(kLstLog);
+    const HWND log = control(kLstLog);
     EXPECT_FALSE(box.has_value() || ended.has_value() || SendMessageW(log, LB_GETCOUNT, 0, 0) != 0);
     for (int press = 0; press < 10; ++press) {
-        SendMessageW(app.control(kBtnPatchen), BM_CLICK, 0, 0);
+        SendMessageW(control(kBtnPatchen), BM_CLICK, 0, 0);
     }
     RECT newest{}, client{};
     SendMessageW(log, LB_GETITEMRECT, SendMessageW(log, LB_GETCOUNT, 0, 0) - 1,
@@ -196,8 +251,36 @@ TEST(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogS
     EXPECT_TRUE(newest.top >= 0 && newest.bottom <= client.bottom && newest.bottom > newest.top);
 }
 
+TEST_F(Module1Restore, TheKeypadMinusBringsBackThisToolsWindowAndNoOtherOfItsTitle) {
+    const HWND window = open().window();
+    // Another program's window whose title differs from the tool's caption only in letter case.
+    const std::unique_ptr<HWND__, decltype(&DestroyWindow)> namesake(
+        CreateWindowW(L"Static", L"quorbel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 200, nullptr,
+                      nullptr, nullptr, nullptr),
+        &DestroyWindow);
+    ASSERT_EQ(FindWindowA(nullptr, "Quorbel"), namesake.get()) << "by title alone the namesake comes first";
+    EXPECT_EQ(Module1::FindMainWindow(), window);
+    // Through the form's own poll.
+    ShowWindow(namesake.get(), SW_MINIMIZE);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+    EXPECT_TRUE(PressUntil(
+        VK_SUBTRACT, [&] { return !IsIconic(window); }, loop()));
+    EXPECT_TRUE(IsIconic(namesake.get()));
+    ShowWindow(namesake.get(), SW_RESTORE);
+    SetForegroundWindow(namesake.get());
+    ASSERT_EQ(GetForegroundWindow(), namesake.get());
+    EXPECT_TRUE(Module1::RestoreWindow(window));
+    EXPECT_EQ(GetForegroundWindow(), window) << "an open window behind another comes to the front";
+
+    form.reset();
+    EXPECT_EQ(Module1::FindMainWindow(), nullptr);
+    EXPECT_FALSE(Module1::RestoreWindow(Module1::FindMainWindow()));
+}
+
 TEST(Module1Hotkey, OnlyAFreshPressOfTheKeypadMinusCounts) {  // no form: its timer would poll the same key
-    const auto polled = [] { return Module1::KeyPressed(Module1::kRestoreKey); };
+    Module1::KeyHistory history;
+    const auto polled = [&] { return Module1::KeyPressed(history, Module1::kRestoreKey); };
     for (const bool gameReadsKeys : {false, true}) {
         Keys({VK_SUBTRACT}, Stroke::Down);
         if (gameReadsKeys) {
@@ -218,6 +301,31 @@ TEST(Module1Hotkey, OnlyAFreshPressOfTheKeypadMinusCounts) {  // no form: its ti
     ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_OEM_MINUS) < 0; }));
     EXPECT_FALSE(polled()) << "a tap between two polls, or the main keyboard's minus";
     Keys({VK_OEM_MINUS}, Stroke::Up);
+}
+
+// The images are committed files; the program's own loaders must read what the design needs from them.
+TEST(Resources, TheBannerIs400By100AndTheIconHas32And16PixelImagesIn16Colours) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    Banner banner;
+    ASSERT_TRUE(banner.load(instance, IDR_BANNER));
+    BITMAP image{};
+    GetObjectW(banner.bitmapFor(kDesignDpi), sizeof image, &image);
+    EXPECT_EQ((std::array{image.bmWidth, image.bmHeight}), (std::array<LONG, 2>{400, 100}));
+
+    const HRSRC group =
+        FindResourceW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(instance, group)));
+    std::vector<std::array<int, 3>> images;  // width, height, colours of each image
+    for (int i = 0; i < directory[4]; ++i) {
+        const BYTE* entry = directory + 6 + 14 * i;
+        images.push_back({entry[0], entry[1], entry[2]});
+    }
+    EXPECT_EQ(images, (std::vector<std::array<int, 3>>{{32, 32, 16}, {16, 16, 16}}));
+    for (const int size : {32, 16}) {
+        EXPECT_NE(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, size, size, 0), nullptr)
+            << size;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+#include "ui/window_frame.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "ui/form1_design.h"
+
+namespace quorbel::ui {
+
+void RegisterMainWindowClass(WNDPROC procedure) {
+    static const bool registered = [procedure] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    (void)registered;
+}
+
+SIZE OuterSize(UINT dpi) {
+    RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, 0, dpi);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+POINT CentredOnPrimaryScreen(SIZE size) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    return {work.left + (work.right - work.left - size.cx) / 2,
+            work.top + (work.bottom - work.top - size.cy) / 2};
+}
+
+MenuBar CreateMenuBar() {
+    MenuBar bar{win::UniqueMenu(CreateMenu()), nullptr};
+    HMENU current = nullptr;
+    std::vector<ACCEL> shortcuts;
+    for (const MenuDesign& entry : Menus()) {
+        if (entry.id == 0) {
+            current = CreatePopupMenu();
+            AppendMenuW(bar.menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(current), entry.caption);
+            continue;
+        }
+        std::wstring caption = entry.caption;
+        if (entry.shortcut != 0) {
+            caption += L"\t";
+            caption += entry.shortcutText;
+            shortcuts.push_back({FCONTROL | FVIRTKEY, entry.shortcut, static_cast<WORD>(entry.id)});
+        }
+        AppendMenuW(current, MF_STRING, static_cast<UINT_PTR>(entry.id), caption.c_str());
+    }
+    bar.shortcuts.reset(CreateAcceleratorTableW(shortcuts.data(), static_cast<int>(shortcuts.size())));
+    return bar;
+}
+
+void WindowIcons::apply(HWND window, UINT dpi) {
+    constexpr std::array<std::pair<WPARAM, int>, 2> kKinds = {
+        {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}};
+    for (std::size_t kind = 0; kind < kKinds.size(); ++kind) {
+        const int size = GetSystemMetricsForDpi(kKinds[kind].second, dpi);
+        win::UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUORBEL),
+                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        if (icon) {
+            SendMessageW(window, WM_SETICON, kKinds[kind].first, reinterpret_cast<LPARAM>(icon.get()));
+            icons_[kind] = std::move(icon);
+        }
+    }
+}
+
+}  // namespace quorbel::ui
