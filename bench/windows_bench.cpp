@@ -49,7 +49,6 @@ void Row(const char* what, const Series& series, const char* unit) {
 }
 
 struct Program {
-    std::string label;
     fs::path exe;
     const wchar_t* windowClass;
 };
@@ -231,79 +230,89 @@ fs::path Stage(const fs::path& root, const std::wstring& name, const fs::path& e
     return root / name / exe.filename();
 }
 
-}  // namespace
+struct Programs {
+    Program quorbel, bare, bareCc6, large;
+};
 
-int wmain() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path bin = fs::path(self).parent_path();
-    const fs::path root = fs::temp_directory_path() / (L"qbench-" + std::to_wstring(GetCurrentProcessId()));
+Programs StagePrograms(const fs::path& bin, const fs::path& root) {
+    Programs programs{{Stage(root, L"qbench-quorbel", bin / L"Quorbel.exe"), L"QuorbelForm1"},
+                      {Stage(root, L"qbench-bare", bin / L"bare_window.exe"), L"QuorbelBenchBare"},
+                      {Stage(root, L"qbench-cc6", bin / L"bare_window_cc6.exe"), L"QuorbelBenchBare"},
+                      {Stage(root, L"qbench-large", bin / L"Quorbel.exe"), L"QuorbelForm1"}};
+    MakeDatasets(programs.quorbel.exe.parent_path(), 3);
+    MakeDatasets(programs.large.exe.parent_path(), 10000);
+    std::ofstream(programs.large.exe.parent_path() / L"quorbel.ini") << "pfad=Liga 9999\r\n";
+    return programs;
+}
 
-    const Program quorbel{"Quorbel.exe", Stage(root, L"qbench-quorbel", bin / L"Quorbel.exe"),
-                          L"QuorbelForm1"};
-    const Program bare{"bare_window.exe", Stage(root, L"qbench-bare", bin / L"bare_window.exe"),
-                       L"QuorbelBenchBare"};
-    const Program bareCc6{"bare_window_cc6.exe", Stage(root, L"qbench-cc6", bin / L"bare_window_cc6.exe"),
-                          L"QuorbelBenchBare"};
-    const Program large{"Quorbel.exe, 10,000 datasets", Stage(root, L"qbench-large", bin / L"Quorbel.exe"),
-                        L"QuorbelForm1"};
-    MakeDatasets(quorbel.exe.parent_path(), 3);
-    MakeDatasets(large.exe.parent_path(), 10000);
-    std::ofstream(large.exe.parent_path() / L"quorbel.ini") << "pfad=Liga 9999\r\n";
+struct Footprint {
+    Series startup, privateKiB, peakKiB;
+};
 
-    Series listing, quorbelStart, bareStart, cc6Start, largeStart, quorbelPrivate, barePrivate, quorbelPeak,
-        barePeak;
-    bool summed = false;
+struct Results {
+    Footprint quorbel, bare;
+    Series cc6Startup, largeStartup, listing, latency;
+    bool privateSummed = false;
+    double idleMs = 0, quorbelIdle = 0, bareIdle = 0;
+};
+
+void MeasureStartupAndMemory(const Programs& programs, Results& results) {
     for (int round = 0; round < kRounds; ++round) {
-        for (const Program* program : {&quorbel, &bare, &bareCc6}) {
+        for (const Program* program : {&programs.quorbel, &programs.bare, &programs.bareCc6}) {
             double startup = 0;
             Running running = Start(*program, &startup);
-            if (program == &bareCc6) {
-                cc6Start.values.push_back(startup);
+            if (program == &programs.bareCc6) {
+                results.cc6Startup.values.push_back(startup);
             } else {
                 Sleep(200);
-                (program == &quorbel ? quorbelStart : bareStart).values.push_back(startup);
-                (program == &quorbel ? quorbelPrivate : barePrivate)
-                    .values.push_back(PrivateKiB(running.process.hProcess, &summed));
-                (program == &quorbel ? quorbelPeak : barePeak)
-                    .values.push_back(PeakWorkingSetKiB(running.process.hProcess));
+                Footprint& footprint = program == &programs.quorbel ? results.quorbel : results.bare;
+                footprint.startup.values.push_back(startup);
+                footprint.privateKiB.values.push_back(
+                    PrivateKiB(running.process.hProcess, &results.privateSummed));
+                footprint.peakKiB.values.push_back(PeakWorkingSetKiB(running.process.hProcess));
             }
             Stop(running);
         }
     }
-    // A series of its own: under Wine the program started next after a listing of 10,000 folders, be it
-    // Quorbel's or the benchmark's own, often takes some 45 ms longer. An untimed start of the bare program
-    // takes that up before the next round.
+}
+
+// A series of its own: under Wine the program started next after a listing of 10,000 folders, be it
+// Quorbel's or the benchmark's own, often takes some 45 ms longer. An untimed start of the bare program
+// takes that up before the next round.
+void MeasureLargeStartup(const Programs& programs, Results& results) {
     for (int round = 0; round < kRounds; ++round) {
         double startup = 0;
-        Running running = Start(large, &startup);
-        largeStart.values.push_back(startup);
+        Running running = Start(programs.large, &startup);
+        results.largeStartup.values.push_back(startup);
         Stop(running);
-        listing.values.push_back(ListingMs(large.exe.parent_path()));
-        Running absorber = Start(bare, nullptr);
+        results.listing.values.push_back(ListingMs(programs.large.exe.parent_path()));
+        Running absorber = Start(programs.bare, nullptr);
         Stop(absorber);
     }
+}
 
-    // Idle: both programs side by side over the same ten seconds, polling their 50 ms timers.
-    Running idleQuorbel = Start(quorbel, nullptr);
-    Running idleBare = Start(bare, nullptr);
+// Both programs side by side over the same ten seconds, polling their 50 ms timers. The caller has
+// started Quorbel.exe and keeps it for the install latency.
+void MeasureIdleCpu(const Programs& programs, Results& results) {
+    Running bare = Start(programs.bare, nullptr);
     Sleep(1000);
     const std::wstring quorbelUnix = UnixProcessFolder("qbench-quorbel");
     const std::wstring bareUnix = UnixProcessFolder("qbench-bare");
     const double quorbelCpu0 = CpuNanoseconds(quorbelUnix), bareCpu0 = CpuNanoseconds(bareUnix);
-    const double idleBegin = Now();
+    const double begin = Now();
     Sleep(10000);
-    const double idleMs = Now() - idleBegin;
-    const double quorbelIdle = (CpuNanoseconds(quorbelUnix) - quorbelCpu0) / 1e6 / idleMs * 100;
-    const double bareIdle = (CpuNanoseconds(bareUnix) - bareCpu0) / 1e6 / idleMs * 100;
-    Stop(idleBare);
+    results.idleMs = Now() - begin;
+    results.quorbelIdle = (CpuNanoseconds(quorbelUnix) - quorbelCpu0) / 1e6 / results.idleMs * 100;
+    results.bareIdle = (CpuNanoseconds(bareUnix) - bareCpu0) / 1e6 / results.idleMs * 100;
+    Stop(bare);
+}
 
-    // Latency: from the click on "Datensatz setzen" to the controls showing the installed state.
-    const HWND frame = GetDlgItem(idleQuorbel.window, 104);
+// From the click on "Datensatz setzen" to the controls showing the installed state.
+void MeasureInstallLatency(HWND quorbel, Results& results) {
+    const HWND frame = GetDlgItem(quorbel, 104);
     const HWND combo = GetDlgItem(frame, 107);
-    const HWND install = GetDlgItem(idleQuorbel.window, 103);
-    const HWND restore = GetDlgItem(idleQuorbel.window, 102);
-    Series latency;
+    const HWND install = GetDlgItem(quorbel, 103);
+    const HWND restore = GetDlgItem(quorbel, 102);
     for (int round = 0; round < kRounds; ++round) {
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
         SendMessageW(frame, WM_COMMAND, MAKEWPARAM(107, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
@@ -312,55 +321,79 @@ int wmain() {
         while (!(IsWindowEnabled(restore) && !IsWindowEnabled(install) && !IsWindowEnabled(combo))) {
             if (Now() - begin > 5000) {
                 std::fprintf(stderr, "the install never showed; is a dataset with inst.bat listed?\n");
-                return 1;
+                std::exit(1);
             }
             Sleep(0);
         }
-        latency.values.push_back(Now() - begin);
+        results.latency.values.push_back(Now() - begin);
         SendMessageW(restore, BM_CLICK, 0, 0);
         Sleep(100);
     }
-    Stop(idleQuorbel);
+}
 
+void PrintResults(const Results& results) {
     std::printf(
         "| measure (%d rounds, alternating)               |        min |     median |        max | unit  |\n",
         kRounds);
     std::printf(
         "|------------------------------------------------|------------|------------|------------|-------|"
         "\n");
-    Row("start-up, Quorbel.exe", quorbelStart, "ms");
-    Row("start-up, bare_window.exe", bareStart, "ms");
-    Row("start-up, bare_window_cc6.exe (same manifest)", cc6Start, "ms");
-    Row("start-up, Quorbel.exe with 10,000 datasets", largeStart, "ms");
-    Row("bare listing of the 10,000 dataset folders", listing, "ms");
-    Row("private bytes, Quorbel.exe", quorbelPrivate, "KiB");
-    Row("private bytes, bare_window.exe", barePrivate, "KiB");
-    Row("peak working set, Quorbel.exe", quorbelPeak, "KiB");
-    Row("peak working set, bare_window.exe", barePeak, "KiB");
-    Row("install latency, click to Installed", latency, "ms");
+    Row("start-up, Quorbel.exe", results.quorbel.startup, "ms");
+    Row("start-up, bare_window.exe", results.bare.startup, "ms");
+    Row("start-up, bare_window_cc6.exe (same manifest)", results.cc6Startup, "ms");
+    Row("start-up, Quorbel.exe with 10,000 datasets", results.largeStartup, "ms");
+    Row("bare listing of the 10,000 dataset folders", results.listing, "ms");
+    Row("private bytes, Quorbel.exe", results.quorbel.privateKiB, "KiB");
+    Row("private bytes, bare_window.exe", results.bare.privateKiB, "KiB");
+    Row("peak working set, Quorbel.exe", results.quorbel.peakKiB, "KiB");
+    Row("peak working set, bare_window.exe", results.bare.peakKiB, "KiB");
+    Row("install latency, click to Installed", results.latency, "ms");
+    const double quorbel = results.quorbel.startup.median(), large = results.largeStartup.median();
+    const double bare = results.bare.startup.median(), cc6 = results.cc6Startup.median();
     std::printf("\nstart-up ratio (medians) against bare_window.exe: %.2f, with 10,000 datasets %.2f\n",
-                quorbelStart.median() / bareStart.median(), largeStart.median() / bareStart.median());
+                quorbel / bare, large / bare);
     std::printf("start-up ratio (medians) against bare_window_cc6.exe: %.2f, with 10,000 datasets %.2f\n",
-                quorbelStart.median() / cc6Start.median(), largeStart.median() / cc6Start.median());
-    std::printf(
-        "private bytes ratio (medians): %.2f%s\n", quorbelPrivate.median() / barePrivate.median(),
-        summed ? "  (committed private regions summed with VirtualQueryEx: PrivateUsage reads 0 here)" : "");
+                quorbel / cc6, large / cc6);
+    std::printf("private bytes ratio (medians): %.2f%s\n",
+                results.quorbel.privateKiB.median() / results.bare.privateKiB.median(),
+                results.privateSummed
+                    ? "  (committed private regions summed with VirtualQueryEx: PrivateUsage reads 0 here)"
+                    : "");
     std::printf(
         "idle CPU over %.1f s: Quorbel.exe %.3f %%, bare_window.exe %.3f %%, difference %.3f points"
         "  (Linux scheduler time from Z:\\proc\\<pid>\\task\\*\\schedstat)\n",
-        idleMs / 1000, quorbelIdle, bareIdle, quorbelIdle - bareIdle);
-    std::printf("Quorbel.exe: %llu bytes; imports:",
-                static_cast<unsigned long long>(fs::file_size(quorbel.exe)));
+        results.idleMs / 1000, results.quorbelIdle, results.bareIdle, results.quorbelIdle - results.bareIdle);
+}
+
+void PrintSizeAndImports(const fs::path& exe) {
+    std::printf("Quorbel.exe: %llu bytes; imports:", static_cast<unsigned long long>(fs::file_size(exe)));
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     bool allSystem = true;
-    for (const std::string& dll : ImportedDlls(quorbel.exe)) {
+    for (const std::string& dll : ImportedDlls(exe)) {
         const bool inSystem = fs::exists(fs::path(system) / dll);
         allSystem = allSystem && inSystem;
         std::printf(" %s%s", dll.c_str(), inSystem ? "" : " (NOT a system DLL)");
     }
     std::printf("\nall imports are system DLLs: %s\n", allSystem ? "yes" : "no");
+}
 
+}  // namespace
+
+int wmain() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const fs::path root = fs::temp_directory_path() / (L"qbench-" + std::to_wstring(GetCurrentProcessId()));
+    const Programs programs = StagePrograms(fs::path(self).parent_path(), root);
+    Results results;
+    MeasureStartupAndMemory(programs, results);
+    MeasureLargeStartup(programs, results);
+    Running quorbel = Start(programs.quorbel, nullptr);
+    MeasureIdleCpu(programs, results);
+    MeasureInstallLatency(quorbel.window, results);
+    Stop(quorbel);
+    PrintResults(results);
+    PrintSizeAndImports(programs.quorbel.exe);
     std::error_code ignored;
     fs::remove_all(root, ignored);
     return 0;
