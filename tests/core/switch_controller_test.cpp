@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -14,72 +18,63 @@
 #include "core/platform.h"
 #include "support/test_folder.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace quorbel {
 namespace {
 
 using testing::TestFolder;
 using Lines = std::vector<std::string>;
-const std::string kSep(platform::kSeparator);
+using Flags = std::array<bool, 3>;  // cboliga, btnpatchen, btnrestore
+constexpr Flags kNoSelection = {true, false, false};
+constexpr Flags kSelected = {true, true, false};
+constexpr Flags kInstalled = {false, false, true};
 
-// cboliga, btnpatchen, btnrestore
-std::array<bool, 3> Flags(const SwitchController& c) {
+Flags FlagsOf(const SwitchController& c) {
     return {c.cboligaEnabled(), c.btnpatchenEnabled(), c.btnrestoreEnabled()};
 }
-constexpr std::array kNoSelection = {true, false, false};
-constexpr std::array kSelected = {true, true, false};
-constexpr std::array kInstalled = {false, false, true};
+
+// Were a script's path ever handed over unquoted, the system (or a shell) would run the program planted
+// beside the game folder "app dir" first: the game's stand-in, which notes each start in glenmarra.log.
+void PlantDecoy(const TestFolder& parent) {
+    testing::WriteBytes(parent / "glenmarra.log", "");
+#ifdef _WIN32
+    testing::CopyBuiltProgram(L"glenmarra.exe", parent.path(), L"app.exe");
+#else
+    testing::WriteBytes(parent / "app", "#!/bin/sh\necho ran >> '" + parent / "glenmarra.log'\n");
+    std::filesystem::permissions(testing::PathOf(parent / "app"), std::filesystem::perms::owner_all);
+#endif
+}
 
 class SwitchControllerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        original_ = platform::CurrentFolder();
         testing::MakeFolders(app_);
+        PlantDecoy(parent_);
         ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
-#ifdef _WIN32
-        // Were a script's path ever handed over unquoted, Windows would run this planted program first.
-        testing::CopyBuiltProgram(L"decoy.exe", parent_.path(), L"app.exe");
-#endif
     }
     void TearDown() override {
         platform::SetCurrentFolder(original_);
-#ifdef _WIN32
-        EXPECT_FALSE(testing::Exists(parent_ / "app.exe.ran")) << "the planted program ran";
-#endif
+        EXPECT_EQ(testing::ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
     }
 
-    std::string at(std::string_view name) const {
-        return app_ + kSep + std::string(name);
-    }
-    std::string dataset(std::string_view folderName) {
-        return testing::MakeDataset(app_, folderName);
-    }
-    std::string ini() const {
-        return testing::ReadBytes(at("quorbel.ini"));
-    }
-    void writeIni(std::string_view bytes) const {
-        testing::WriteBytes(at("quorbel.ini"), bytes);
-    }
-    bool appFolderIsCurrent() const {
-        return testing::Canonical(platform::CurrentFolder()) == app_;
-    }
+    std::string at(std::string_view name) const { return platform::JoinPath(app_, name); }
+    std::string dataset(std::string_view folderName) const { return testing::MakeDataset(app_, folderName); }
+    std::string ini() const { return testing::ReadBytes(at("quorbel.ini")); }
+    void writeIni(std::string_view bytes) const { testing::WriteBytes(at("quorbel.ini"), bytes); }
+    bool appFolderIsCurrent() const { return platform::CurrentFolder() == app_; }
 
     // The action's own line, then why the script could not start; the flags as they were, the folder current.
     void expectNotStarted(const SwitchController& c, const std::string& action, const std::string& script,
-                          const std::array<bool, 3>& flags) const {
+                          const Flags& flags) const {
         ASSERT_EQ(c.activityLog().size(), 2u);
         EXPECT_EQ(c.activityLog()[0], action);
         EXPECT_EQ(c.activityLog()[1].rfind(script + " konnte nicht gestartet werden: ", 0), 0u)
             << c.activityLog()[1];
-        EXPECT_EQ(Flags(c), flags);
+        EXPECT_EQ(FlagsOf(c), flags);
         EXPECT_TRUE(appFolderIsCurrent());
     }
 
     // Initialised, with the named league picked as a player would.
-    SwitchController selected(std::string_view name) {
+    SwitchController selected(std::string_view name) const {
         SwitchController controller(app_);
         controller.initialise();
         const auto found = std::find(controller.leagues().begin(), controller.leagues().end(), name);
@@ -89,7 +84,7 @@ class SwitchControllerTest : public ::testing::Test {
         return controller;
     }
 
-    std::string original_;
+    const std::string original_ = platform::CurrentFolder();
     TestFolder elsewhere_{"Quorbel elsewhere"};
     TestFolder parent_{"Quorbel App \xC3\xA4"};
     const std::string app_ = parent_ / "app dir";
@@ -99,11 +94,8 @@ TEST_F(SwitchControllerTest, StartUpComesUpAsTheSettingsFileRecordsWithoutWritin
     dataset("Serie_A");
     dataset("Premier_League");
     dataset("Serie A");  // a second folder named "Serie A" in the list
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {nullptr, nullptr},
-        {"pfad=Eredivisie\r\n", nullptr},
-        {"pfad=PREMIER league\r\n", "Premier League"},
-        {"pfad=serie a\r\n", "Serie A"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {nullptr, nullptr}, {"pfad=Eredivisie\r\n", nullptr}, {"pfad=SERIE a\r\n", "Serie A"}};
     for (const auto& [bytes, installed] : cases) {
         SCOPED_TRACE(bytes == nullptr ? "no settings file" : bytes);
         std::filesystem::remove(testing::PathOf(at("quorbel.ini")));
@@ -111,7 +103,7 @@ TEST_F(SwitchControllerTest, StartUpComesUpAsTheSettingsFileRecordsWithoutWritin
             writeIni(bytes);
         }
         SwitchController controller(app_);
-        EXPECT_EQ(Flags(controller), kNoSelection);
+        EXPECT_EQ(FlagsOf(controller), kNoSelection);
         controller.initialise();
         const Lines& leagues = controller.leagues();
         ASSERT_EQ(leagues.size(), 3u);
@@ -119,7 +111,7 @@ TEST_F(SwitchControllerTest, StartUpComesUpAsTheSettingsFileRecordsWithoutWritin
         const auto match =
             installed == nullptr ? leagues.rend() : std::find(leagues.rbegin(), leagues.rend(), installed);
         EXPECT_EQ(controller.selectedIndex(), static_cast<int>(leagues.rend() - match) - 1);
-        EXPECT_EQ(Flags(controller), installed == nullptr ? kNoSelection : kInstalled);
+        EXPECT_EQ(FlagsOf(controller), installed == nullptr ? kNoSelection : kInstalled);
         EXPECT_TRUE(controller.activityLog().empty());
         EXPECT_EQ(ini(), bytes == nullptr ? "" : bytes);
         EXPECT_EQ(testing::Exists(at("quorbel.ini")), bytes != nullptr);
@@ -138,14 +130,14 @@ TEST_F(SwitchControllerTest, InstallAndRestoreRunTheScriptsInTheirFolderAndRecor
         const int index = controller.selectedIndex();
         controller.install();
         EXPECT_EQ(controller.activityLog(), Lines{"Installieren von '" + name + "'"});
-        EXPECT_EQ(Flags(controller), kInstalled);
+        EXPECT_EQ(FlagsOf(controller), kInstalled);
         EXPECT_EQ(ini(), "pfad=" + *platform::ToAnsi(name) + "\r\n");
         EXPECT_TRUE(appFolderIsCurrent());
 
         controller.restore();  // at once, while inst.bat may still run
         EXPECT_EQ(controller.activityLog().back(), "Deinstallieren von '" + name + "'");
         EXPECT_EQ(controller.selectedIndex(), index);
-        EXPECT_EQ(Flags(controller), kSelected);
+        EXPECT_EQ(FlagsOf(controller), kSelected);
         EXPECT_EQ(ini(), "pfad=\r\n");
         EXPECT_TRUE(appFolderIsCurrent());
         EXPECT_TRUE(testing::Ran(folder, "inst.bat"));
@@ -153,36 +145,44 @@ TEST_F(SwitchControllerTest, InstallAndRestoreRunTheScriptsInTheirFolderAndRecor
     }
 }
 
-// A script that cannot be started is never reported as installed or restored.
+// A script that cannot be started is never reported as installed or restored. Windows drops a trailing
+// dot from a path, so "Liga." would run the scripts of "Liga": it is refused.
 TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
+    const std::string liga = dataset("Liga");
+#ifdef _WIN32
+    ASSERT_TRUE(
+        CreateDirectoryW((L"\\\\?\\" + testing::PathOf(at("quorbel\\Liga.")).wstring()).c_str(), nullptr));
+#else
+    dataset("Liga.");
+#endif
     // Each folder, and what is taken from it once the league is picked ("": the folder itself).
-    for (const auto& [folderName, removed] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"Gone", ""},
-             {"Ohne_Skript", "inst.bat"},
-             {"Mit Leerzeichen", nullptr}}) {  // as "Mit_Leerzeichen"
+    const std::pair<const char*, const char*> cases[] = {
+        {"Gone", ""}, {"Ohne_Skript", "inst.bat"}, {"Mit Leerzeichen", nullptr}, {"Liga.", nullptr}};
+    for (const auto& [folderName, removed] : cases) {
         SCOPED_TRACE(folderName);
-        const std::string folder = dataset(folderName);
-        std::string name = folderName;
-        std::replace(name.begin(), name.end(), '_', ' ');
+        const std::string folder = folderName == std::string("Liga.") ? "" : dataset(folderName);
+        const std::string name =
+            DatasetCatalogue::DatasetNameOf(folderName);  // "Mit Leerzeichen" as "Mit_..."
         SwitchController controller = selected(name);
         if (removed != nullptr) {
-            std::filesystem::remove_all(testing::PathOf(folder + kSep + removed));
+            std::filesystem::remove_all(testing::PathOf(platform::JoinPath(folder, removed)));
         }
         writeIni("pfad=vorher\r\n");
         controller.install();
         expectNotStarted(controller, "Installieren von '" + name + "'", "inst.bat", kSelected);
         EXPECT_EQ(ini(), "pfad=vorher\r\n");
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for a wrongly started script to write
+    EXPECT_FALSE(testing::Exists(platform::JoinPath(liga, "inst.bat.ran"))) << "the scripts of \"Liga\" ran";
 
-    const std::string folder = dataset("Bundesliga");
-    std::filesystem::remove(testing::PathOf(folder + kSep + "clear.bat"));
-    writeIni("pfad=Bundesliga\r\n");
+    std::filesystem::remove(testing::PathOf(platform::JoinPath(liga, "clear.bat")));
+    writeIni("pfad=Liga\r\n");
     SwitchController controller(app_);
     controller.initialise();
     ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
     controller.restore();
-    expectNotStarted(controller, "Deinstallieren von 'Bundesliga'", "clear.bat", kInstalled);
-    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
+    expectNotStarted(controller, "Deinstallieren von 'Liga'", "clear.bat", kInstalled);
+    EXPECT_EQ(ini(), "pfad=Liga\r\n");
 }
 
 // The script started, so the new state stands; the player learns that it was not recorded.
@@ -195,22 +195,18 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
         return c.activityLog().back().rfind(prefix, 0) == 0;
     };
     writeIni("pfad=\r\n");
-    const auto writable = [&](bool on) {
-        std::filesystem::permissions(
-            testing::PathOf(at("quorbel.ini")),
-            std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                std::filesystem::perms::others_write,
-            on ? std::filesystem::perm_options::add : std::filesystem::perm_options::remove);
-    };
-    writable(false);
+    namespace fs = std::filesystem;
+    const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(testing::PathOf(at("quorbel.ini")), write, fs::perm_options::remove);
     SwitchController controller = selected("Bundesliga");
     controller.install();
-    writable(true);
-    EXPECT_EQ(Flags(controller), kInstalled);
+    fs::permissions(testing::PathOf(at("quorbel.ini")), write, fs::perm_options::add);
+    EXPECT_EQ(FlagsOf(controller), kInstalled);
     EXPECT_TRUE(logsThat(controller, "quorbel.ini konnte nicht gespeichert werden: "));
     EXPECT_EQ(ini(), "pfad=\r\n");
 
-    std::filesystem::remove(testing::PathOf(at("quorbel.ini")));
+    controller.restore();
+    fs::remove(testing::PathOf(at("quorbel.ini")));
     controller.install();
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n") << "deleted meanwhile: written anew";
 
@@ -218,7 +214,7 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
         "\xC5\x81\xC3\xB3"
         "d\xC5\xBA Liga");
     outsideTheCodePage.install();
-    EXPECT_EQ(Flags(outsideTheCodePage), kInstalled);
+    EXPECT_EQ(FlagsOf(outsideTheCodePage), kInstalled);
     EXPECT_TRUE(logsThat(outsideTheCodePage, "quorbel.ini wurde nicht ge\xC3\xA4ndert: "));
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
     EXPECT_TRUE(testing::Ran(lodz, "inst.bat"));
@@ -234,44 +230,20 @@ TEST_F(SwitchControllerTest, AtStartAHeldSettingsFileIsReadOnceLetGoOrTheDataset
         SCOPED_TRACE(letGo ? "let go after the first try" : "held throughout");
         testing::HeldFile held(at("quorbel.ini"));
         int pauses = 0;
-        SwitchController controller(app_, {3, [&] {
-                                               ++pauses;
-                                               if (letGo) {
-                                                   held.letGo();
-                                               }
-                                           }});
+        SwitchController controller(app_, testing::CountingPauses(held, pauses, letGo));
         controller.initialise();
         EXPECT_EQ(pauses, letGo ? 1 : 3);
-        EXPECT_EQ(Flags(controller), letGo ? kInstalled : kNoSelection);
-        EXPECT_EQ(controller.activityLog(),
-                  letGo
-                      ? Lines{}
-                      : Lines{"quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
-                              "ge\xC3\xB6"
-                              "ffnet h\xC3\xA4lt. Welcher Datensatz eingesetzt ist, ist deshalb "
-                              "unbekannt (Fehler 32)."});
+        EXPECT_EQ(FlagsOf(controller), letGo ? kInstalled : kNoSelection);
+        const std::string unknown =
+            "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
+            "ge\xC3\xB6"
+            "ffnet h\xC3\xA4lt. Welcher Datensatz eingesetzt ist, ist deshalb "
+            "unbekannt (Fehler 32).";
+        EXPECT_EQ(controller.activityLog(), letGo ? Lines{} : Lines{unknown});
     }
     EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
 }
 #endif
-
-// Windows drops a trailing dot from a path, so "Liga." would run the scripts of "Liga".
-TEST_F(SwitchControllerTest, FolderNameWithATrailingDotIsRefused) {
-#ifdef _WIN32
-    testing::MakeFolders(at("quorbel"));
-    ASSERT_TRUE(
-        CreateDirectoryW((L"\\\\?\\" + testing::PathOf(at("quorbel\\Liga.")).wstring()).c_str(), nullptr));
-#else
-    dataset("Liga.");
-#endif
-    const std::string other = dataset("Liga");
-    SwitchController controller = selected("Liga.");
-    controller.install();
-    expectNotStarted(controller, "Installieren von 'Liga.'", "inst.bat", kSelected);
-    EXPECT_FALSE(testing::Exists(at("quorbel.ini")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for a wrongly started script to write
-    EXPECT_FALSE(testing::Exists(other + kSep + "inst.bat.ran")) << "the scripts of \"Liga\" ran";
-}
 
 }  // namespace
 }  // namespace quorbel

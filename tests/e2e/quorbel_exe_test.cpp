@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <array>
 #include <regex>
 
@@ -25,8 +24,8 @@ class QuorbelExe : public ::testing::Test {
     bool start() {
         MakeFolders(game_);
         CopyBuiltProgram(L"Quorbel.exe", game_);
-        return (process_ = Launch(in("Quorbel.exe"))).hProcess != nullptr &&
-               (window_ = visible(kWindowClass)) != nullptr;
+        process_ = Launch(in("Quorbel.exe"));
+        return (window_ = visible(kWindowClass)) != nullptr;
     }
     PROCESS_INFORMATION Launch(const std::string& exe) const {
         std::wstring commandLine = L"\"" + platform::Widen(exe) + L"\"";
@@ -45,7 +44,7 @@ class QuorbelExe : public ::testing::Test {
         }
         End(process_);
     }
-    // Its exit code, once it has ended by itself or been ended.
+    // Its exit code once it has ended, by itself when asked to wait or else ended here.
     static DWORD End(PROCESS_INFORMATION& process, bool wait = false) {
         if (!wait || !Eventually([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; })) {
             TerminateProcess(process.hProcess, 1);
@@ -53,9 +52,7 @@ class QuorbelExe : public ::testing::Test {
         }
         DWORD code = 1;
         GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        process = {};
+        const win::UniqueHandle thread(process.hThread), started(process.hProcess);
         return code;
     }
 
@@ -144,7 +141,8 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_EQ(flags(), (Flags{true, false, false}));
 
     CopyBuiltProgram(L"glenmarra.exe", game_);
-    CopyBuiltProgram(L"decoy.exe", parent_.path(), L"Glenmarra.exe");
+    CopyBuiltProgram(L"glenmarra.exe", parent_.path(), L"Glenmarra.exe");
+    WriteBytes(parent_ / "glenmarra.log", "");
     WriteBytes(in("glenmarra.log"), "");  // with it the stand-in logs its launch
     const auto launches = [&] { return std::ranges::count(ReadBytes(in("glenmarra.log")), '\n'); };
     click(kBtnStart);
@@ -156,36 +154,38 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_EQ(ReadBytes(in("glenmarra.log")), elsewhere_.path() + "\t1\n" + game_ + "\t1\n");
     EXPECT_EQ(Lines(control(kLstLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
         << "a launch writes no log line";
-    EXPECT_FALSE(Exists(parent_ / "Glenmarra.exe.ran")) << "the planted program ran";
+    EXPECT_EQ(ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
 }
 
 int WindowsTitledQuorbel() {
     int count = 0;
-    EnumWindows(
-        [](HWND window, LPARAM counted) {
-            *reinterpret_cast<int*>(counted) += IsWindowVisible(window) && TextOf(window) == kCaption;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, kCaption)) != nullptr;) {
+        count += IsWindowVisible(window);
+    }
     return count;
 }
 
 // Two windows in one game folder could each install a dataset over the other's.
 TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhileAnotherFoldersRunsBeside) {
     ASSERT_TRUE(start());
-    ShowWindow(window_, SW_MINIMIZE);
-    ASSERT_TRUE(Eventually([&] { return IsIconic(window_) != FALSE; }));
-    PROCESS_INFORMATION second = Launch(parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe");  // other case
-    ASSERT_NE(second.hProcess, nullptr);
-    EXPECT_EQ(End(second, true), 0u);
-    EXPECT_TRUE(Eventually([&] { return !IsIconic(window_); })) << "the running one stayed minimised";
-    EXPECT_EQ(WindowsTitledQuorbel(), 1);
-
+    const std::string again = parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe";  // the folder in other case
+    for (const bool minimised : {true, false}) {
+        SCOPED_TRACE(minimised ? "minimised" : "open behind another window");
+        const OtherWindow other = OpenOtherWindow(L"");
+        ShowWindow(window_, minimised ? SW_MINIMIZE : SW_SHOWNORMAL);
+        ASSERT_TRUE(Eventually([&] {
+            SetForegroundWindow(other.get());
+            return GetForegroundWindow() == other.get() && IsIconic(window_) == minimised;
+        }));
+        PROCESS_INFORMATION second = Launch(again);
+        EXPECT_EQ(End(second, true), 0u);
+        EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window_; })) << "not brought back";
+        EXPECT_EQ(WindowsTitledQuorbel(), 1);
+    }
     TestFolder otherGame{"Quorbel anderes Spiel"};
     CopyBuiltProgram(L"Quorbel.exe", otherGame.path());
     PROCESS_INFORMATION beside = Launch(otherGame / "Quorbel.exe");
     EXPECT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
-    EXPECT_TRUE(running());
     End(beside);
 }
 
@@ -196,11 +196,9 @@ TEST_F(QuorbelExe, TheHotkeyGivesTheKeyboardBackToAnOpenAboutBox) {
     const HWND box = visible(L"#32770");
     ASSERT_EQ(GetWindow(box, GW_OWNER), window_);
     ShowWindow(window_, SW_MINIMIZE);
-    // The game in front.
-    const std::unique_ptr<HWND__, decltype(&DestroyWindow)> game(
-        CreateWindowW(L"Static", L"Glenmarra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
-                      nullptr, nullptr, nullptr),
-        &DestroyWindow);
+    // The game in front, and its title differs from the tool's caption only in letter case.
+    const OtherWindow game = OpenOtherWindow(L"quorbel");
+    ASSERT_EQ(FindWindowA(nullptr, "Quorbel"), game.get()) << "by title alone the game comes first";
     ASSERT_TRUE(Eventually([&] {
         SetForegroundWindow(game.get());
         return IsIconic(window_) && GetForegroundWindow() == game.get();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,14 @@ inline bool PressUntil(WORD key, const std::function<bool()>& done, const Filter
         }
     }
     return false;
+}
+
+// A plain window of this process, shown, as another program's window would stand beside the tool's.
+using OtherWindow = std::unique_ptr<HWND__, decltype(&DestroyWindow)>;
+inline OtherWindow OpenOtherWindow(const wchar_t* title) {
+    return {CreateWindowW(L"Static", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
+                          nullptr, nullptr, nullptr),
+            &DestroyWindow};
 }
 
 // Asked by WM_GETTEXT, which, unlike GetWindowText, answers for another process's controls too.

@@ -2,8 +2,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <sys/stat.h>
 #endif
 
 #include <algorithm>
@@ -14,41 +12,34 @@
 #include <stdexcept>
 #include <thread>
 
-#include "core/platform.h"
-
 namespace quorbel::testing {
 namespace fs = std::filesystem;
 namespace {
-
-const std::string kSep(platform::kSeparator);
 
 #ifdef _WIN32
 // By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH;
 // std::filesystem::remove_all here can spin for good on a file that is still in use.
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data{};
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
+    if (const auto search =
+            win::OwnFileHandle<win::UniqueSearch>(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
         do {
-            const std::wstring name = data.cFileName;
-            const std::wstring child = folder + L"\\" + name;
+            const std::wstring name = data.cFileName, child = folder + L"\\" + name;
             if (name == L"." || name == L"..") {
                 continue;
             }
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
                 DeleteFileW(child.c_str());
-            } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-                RemoveTree(child);
+            } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                RemoveDirectoryW(child.c_str());  // a link: never what it points to
             } else {
-                RemoveDirectoryW(child.c_str());
+                RemoveTree(child);
             }
-        } while (FindNextFileW(search, &data) != FALSE);
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &data) != FALSE);
     }
     RemoveDirectoryW(folder.c_str());
 }
-
 #endif
 
 }  // namespace
@@ -60,12 +51,12 @@ fs::path PathOf(std::string_view utf8) {
 TestFolder::TestFolder(std::string_view nameHint) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path base =
-        fs::temp_directory_path() /
-        PathOf(std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++));
-    fs::create_directories(base);
-    const std::u8string text = base.u8string();
-    path_ = Canonical(std::string(text.begin(), text.end()));
+    const std::u8string base =
+        (fs::temp_directory_path() /
+         PathOf(std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++)))
+            .u8string();
+    path_.assign(base.begin(), base.end());
+    MakeFolders(path_);
 }
 
 TestFolder::~TestFolder() {
@@ -75,18 +66,10 @@ TestFolder::~TestFolder() {
 #ifdef _WIN32
         RemoveTree(L"\\\\?\\" + PathOf(path_).wstring());
 #else
-        std::error_code error;
-        for (fs::recursive_directory_iterator it(PathOf(path_), error), end; !error && it != end;
-             it.increment(error)) {
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-        }
-        fs::remove_all(PathOf(path_), error);
+        std::error_code ignored;
+        fs::remove_all(PathOf(path_), ignored);
 #endif
     }
-}
-
-std::string TestFolder::operator/(std::string_view relative) const {
-    return path_ + kSep + std::string(relative);
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
@@ -121,21 +104,21 @@ std::vector<std::string> Entries(const std::string& folder) {
 }
 
 std::string MakeDataset(const std::string& appFolder, std::string_view folderName) {
-    const std::string folder = appFolder + kSep + "quorbel" + kSep + std::string(folderName);
+    const std::string folder = platform::JoinPath(platform::JoinPath(appFolder, "quorbel"), folderName);
     MakeFolders(folder);
     for (const std::string script : {"inst.bat", "clear.bat"}) {
 #ifdef _WIN32
-        WriteBytes(folder + kSep + script, "@echo off\r\necho.>\"" + script + ".ran\"\r\n");
+        WriteBytes(platform::JoinPath(folder, script), "@echo off\r\necho.>\"" + script + ".ran\"\r\n");
 #else
-        WriteBytes(folder + kSep + script, "#!/bin/sh\n: > " + script + ".ran\n");
-        chmod((folder + kSep + script).c_str(), 0755);
+        WriteBytes(platform::JoinPath(folder, script), "#!/bin/sh\n: > " + script + ".ran\n");
+        fs::permissions(PathOf(platform::JoinPath(folder, script)), fs::perms::owner_all);
 #endif
     }
     return folder;
 }
 
 bool Ran(const std::string& folder, std::string_view scriptName) {
-    const std::string mark = folder + kSep + std::string(scriptName) + ".ran";
+    const std::string mark = platform::JoinPath(folder, std::string(scriptName) + ".ran");
     for (int attempt = 0; attempt < 600 && !Exists(mark); ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -151,6 +134,15 @@ HeldFile::HeldFile(const std::string& path)
     }
 }
 
+platform::WhileHeld CountingPauses(HeldFile& held, int& pauses, bool letGo) {
+    return {3, [&held, &pauses, letGo] {
+                ++pauses;
+                if (letGo) {
+                    held.letGo();
+                }
+            }};
+}
+
 void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -158,25 +150,5 @@ void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wcha
                   fs::copy_options::overwrite_existing);
 }
 #endif
-
-std::string Canonical(const std::string& path) {
-#ifdef _WIN32
-    const std::wstring wide = platform::Widen(path);
-    std::wstring full(4096, L'\0');
-    const DWORD length = GetLongPathNameW(wide.c_str(), full.data(), 4096);
-    full.resize(length < 4096 ? length : 0);
-    if (full.empty()) {
-        full = wide;
-    }
-    while (full.size() > 3 && full.back() == L'\\') {
-        full.pop_back();
-    }
-    return platform::Narrow(full);
-#else
-    std::error_code error;
-    const std::u8string text = fs::canonical(PathOf(path), error).u8string();
-    return error ? path : std::string(text.begin(), text.end());
-#endif
-}
 
 }  // namespace quorbel::testing

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform.h"
 #ifdef _WIN32
 #include "core/handles_win.h"
 #endif
@@ -24,7 +25,7 @@ class TestFolder {
     TestFolder& operator=(const TestFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string operator/(std::string_view relative) const;
+    std::string operator/(std::string_view relative) const { return platform::JoinPath(path_, relative); }
 
   private:
     std::string path_;
@@ -56,11 +57,11 @@ class HeldFile {
     win::UniqueHandle handle_;
 };
 
+// Three tries again, each pause counted; the holder lets go at the first when letGo is set.
+platform::WhileHeld CountingPauses(HeldFile& held, int& pauses, bool letGo);
+
 // A copy of a program built beside the running test, such as Quorbel.exe or the stand-in glenmarra.exe.
 void CopyBuiltProgram(const wchar_t* name, const std::string& folder, const wchar_t* as = nullptr);
 #endif
-
-// The folder as the system spells it (links resolved, long names), for comparisons.
-std::string Canonical(const std::string& path);
 
 }  // namespace quorbel::testing
