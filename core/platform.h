@@ -91,7 +91,6 @@ struct FolderEntry {
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder);
 
 Outcome SetCurrentFolder(const std::string& path);
-std::string CurrentFolder();
 
 // The full path of the running program, as the system reports it.
 std::string ExecutablePath();
@@ -117,6 +116,8 @@ std::string FromAnsi(std::string_view bytes);
 #ifdef _WIN32
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
+// The path as the W file functions take it: extended (\\?\) past MAX_PATH, which needs a full path.
+std::wstring FilePath(const std::string& path);
 #endif
 
 }  // namespace quorbel::platform

@@ -1,7 +1,7 @@
-// The Windows half of the platform layer: W functions only, UTF-8 converted at each call.
+// The Windows half of the platform layer's files and folders, by the W functions only, with UTF-8 converted
+// at each call. Processes are in platform_process_win.cpp, text in platform_text_win.cpp.
 #include <windows.h>
 
-#include <climits>
 #include <iterator>
 
 #include "core/handles_win.h"
@@ -12,29 +12,6 @@ namespace {
 
 Failure LastFailure() {
     return DescribeError(GetLastError());
-}
-
-int ClampedLength(std::size_t size) {
-    return size > INT_MAX ? INT_MAX : static_cast<int>(size);
-}
-
-// Paths past MAX_PATH need the extended prefix, which in turn needs a full path without doubled separators.
-std::wstring FilePath(const std::string& path) {
-    std::wstring wide = Widen(path);
-    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\", 0) == 0) {
-        return wide;
-    }
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return wide;
-    }
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return wide;
-    }
-    full.resize(length);
-    return L"\\\\?\\" + full;
 }
 
 // The handle is kept as an integer so that the header stays free of <windows.h>.
@@ -145,26 +122,22 @@ DWORD PutInPlace(const std::wstring& temporary, const std::wstring& target, DWOR
 
 }  // namespace
 
-std::wstring Widen(std::string_view text) {
-    if (text.empty()) {
-        return {};
+std::wstring FilePath(const std::string& path) {
+    std::wstring wide = Widen(path);
+    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\", 0) == 0) {
+        return wide;
     }
-    const int length = ClampedLength(text.size());
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed);
-    return wide;
-}
-
-std::string Narrow(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return wide;
     }
-    const int length = ClampedLength(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
-    return narrow;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return wide;
+    }
+    full.resize(length);
+    return L"\\\\?\\" + full;
 }
 
 Failure DescribeError(std::uint32_t code) {
@@ -270,145 +243,6 @@ std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
         }
     } while (FindNextFileW(search.get(), &data) != FALSE);
     return entries;
-}
-
-Outcome SetCurrentFolder(const std::string& path) {
-    if (SetCurrentDirectoryW(Widen(path).c_str()) == FALSE) {
-        return LastFailure();
-    }
-    return std::nullopt;
-}
-
-std::string ExecutablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return Narrow(path);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string CurrentFolder() {
-    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
-    std::wstring folder(needed, L'\0');
-    const DWORD length = GetCurrentDirectoryW(needed, folder.data());
-    folder.resize(length < needed ? length : 0);
-    return Narrow(folder);
-}
-
-namespace {
-
-Outcome Start(const wchar_t* program, std::wstring commandLine, ShowState show) {
-    // A process cannot start in a folder whose path is longer than MAX_PATH allows; Windows and Wine would
-    // start it somewhere else, and a script working in the wrong folder is worse than none.
-    if (GetCurrentDirectoryW(0, nullptr) > MAX_PATH - 1) {
-        return DescribeError(ERROR_FILENAME_EXCED_RANGE);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process) == FALSE) {
-        return LastFailure();
-    }
-    // Never waited for: the handles go at once.
-    const win::UniqueHandle thread(process.hThread);
-    const win::UniqueHandle started(process.hProcess);
-    return std::nullopt;
-}
-
-}  // namespace
-
-Outcome StartProcess(const std::string& path, ShowState show) {
-    // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
-    // in front of it.
-    return Start(nullptr, L"\"" + Widen(path) + L"\"", show);
-}
-
-Outcome StartScript(const std::string& folder, std::string_view scriptName) {
-    // cmd would start happily and only then miss the script, so look first.
-    const DWORD attributes = GetFileAttributesW(FilePath(JoinPath(folder, scriptName)).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND);
-    }
-    // The system's own cmd runs the script by its name in the current folder: the full path never passes
-    // through cmd's parser, which would expand a folder name's % or ! and split it at & or ^.
-    wchar_t system[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return LastFailure();
-    }
-    const std::wstring interpreter = std::wstring(system, length) + L"\\cmd.exe";
-    return Start(interpreter.c_str(), L"cmd.exe /d /v:off /c .\\" + Widen(scriptName), ShowState::Minimised);
-}
-
-std::string ToLower(std::string_view text) {
-    std::wstring wide = Widen(text);
-    if (wide.empty()) {
-        return {};
-    }
-    static const std::wstring locale = [] {
-        wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
-        return GetSystemDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) > 0 ? std::wstring(name)
-                                                                            : std::wstring();
-    }();
-    const int length = ClampedLength(wide.size());
-    const int needed = locale.empty() ? 0
-                                      : LCMapStringEx(locale.c_str(), LCMAP_LOWERCASE, wide.data(), length,
-                                                      nullptr, 0, nullptr, nullptr, 0);
-    if (needed <= 0) {
-        CharLowerBuffW(wide.data(), static_cast<DWORD>(length));
-        return Narrow(wide);
-    }
-    std::wstring lower(static_cast<std::size_t>(needed), L'\0');
-    LCMapStringEx(locale.c_str(), LCMAP_LOWERCASE, wide.data(), length, lower.data(), needed, nullptr,
-                  nullptr, 0);
-    return Narrow(lower);
-}
-
-std::optional<std::string> ToAnsi(std::string_view text) {
-    const std::wstring wide = Widen(text);
-    if (wide.empty()) {
-        return std::string();
-    }
-    const int length = ClampedLength(wide.size());
-    // With the UTF-8 beta option the ANSI page is UTF-8: everything fits, and the default-char probe is
-    // refused.
-    const bool utf8 = GetACP() == CP_UTF8;
-    BOOL usedDefault = FALSE;
-    BOOL* probe = utf8 ? nullptr : &usedDefault;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int needed = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr, probe);
-    if (needed <= 0 || usedDefault != FALSE) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, bytes.data(), needed, nullptr, probe);
-    // Some pages map a character to a lookalike without reporting it; only an exact round trip counts.
-    if (usedDefault != FALSE || Widen(FromAnsi(bytes)) != wide) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-std::string FromAnsi(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int length = ClampedLength(bytes.size());
-    // cppcheck-suppress invalidLifetime ; it mistakes ToAnsi's round-trip check for a dangling view
-    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), needed);
-    return Narrow(wide);
 }
 
 }  // namespace quorbel::platform

