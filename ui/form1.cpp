@@ -18,10 +18,6 @@ namespace {
 constexpr UINT kLoadBanner = WM_APP + 1;
 constexpr UINT kActivatePopup = WM_APP + 2;  // wParam: the window whose open message box gets the keyboard
 
-HINSTANCE Instance() {
-    return GetModuleHandleW(nullptr);
-}
-
 // Form_Load, btnpatchen_Click and btnrestore_Click skip a step that fails and go on with the next; the
 // log and the flags then show how far the step got.
 template <typename Step>
@@ -34,8 +30,7 @@ void SkippingFailure(Step step) noexcept {
 
 }  // namespace
 
-Form1::Form1(std::string appFolder, platform::WhileHeld whileHeld)
-    : controller_(std::move(appFolder), std::move(whileHeld)) {}
+Form1::Form1(std::string appFolder) : controller_(std::move(appFolder)) {}
 
 Form1::~Form1() {
     if (window_ != nullptr) {
@@ -53,7 +48,7 @@ bool Form1::create(int showCommand) {
     const SIZE size = OuterSize(expectedDpi);
     const POINT centred = CentredOnPrimaryScreen(size);
     CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, centred.x, centred.y, size.cx, size.cy, nullptr,
-                    bar.menu.get(), Instance(), this);
+                    bar.menu.get(), GetModuleHandleW(nullptr), this);
     if (window_ == nullptr) {
         return false;
     }
@@ -64,7 +59,7 @@ bool Form1::create(int showCommand) {
     icons_.apply(window_, dpi);
     if (dpi != expectedDpi) {
         const POINT again = CentredOnPrimaryScreen(OuterSize(dpi));
-        moveWindow(again.x, again.y, dpi);
+        PlaceWindow(window_, again, dpi);
     }
 
     SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
@@ -103,10 +98,11 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     try {
         return form->handleMessage(message, wParam, lParam);
     } catch (const std::bad_alloc&) {
-        form->reportFatal(ERROR_NOT_ENOUGH_MEMORY, nullptr);
+        ShowFatalFailure(window, ERROR_NOT_ENOUGH_MEMORY, nullptr);
     } catch (const std::exception& failure) {
-        form->reportFatal(ERROR_INTERNAL_ERROR, failure.what());
+        ShowFatalFailure(window, ERROR_INTERNAL_ERROR, failure.what());
     }
+    form->endProgram_(1);
     return 0;
 }
 
@@ -190,11 +186,6 @@ void Form1::onActivate(bool active) {
     } else if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsWindowEnabled(savedFocus_)) {
         SetFocus(savedFocus_);
     }
-}
-
-void Form1::reportFatal(DWORD code, const char* description) noexcept {
-    ShowFatalFailure(window_, code, description);
-    endProgram_(1);
 }
 
 void Form1::Form_Load() {
@@ -283,7 +274,7 @@ void Form1::showState() {
 }
 
 void Form1::onLoadBanner() {
-    banner_.load(Instance(), IDR_BANNER);
+    banner_.load(GetModuleHandleW(nullptr), IDR_BANNER);
     SetPictureBitmap(control(kPicture1), banner_.bitmapFor(GetDpiForWindow(window_)));
 }
 
@@ -295,16 +286,11 @@ void Form1::refreshContent(UINT dpi) {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void Form1::moveWindow(int left, int top, UINT dpi) {
-    const SIZE size = OuterSize(dpi);
-    SetWindowPos(window_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Form1::onDpiChanged(UINT dpi, const RECT& suggested) {
     controls_.layout(dpi);
     icons_.apply(window_, dpi);
     refreshContent(dpi);
-    moveWindow(suggested.left, suggested.top, dpi);
+    PlaceWindow(window_, {suggested.left, suggested.top}, dpi);
 }
 
 // Another caption or menu height gives the same client area another outer size.
@@ -314,7 +300,7 @@ void Form1::onMetricsChanged() {
     refreshContent(dpi);
     RECT frame;
     GetWindowRect(window_, &frame);
-    moveWindow(frame.left, frame.top, dpi);
+    PlaceWindow(window_, {frame.left, frame.top}, dpi);
 }
 
 }  // namespace quorbel::ui

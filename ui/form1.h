@@ -20,7 +20,7 @@ class Form1 {
   public:
     using EndProgram = void (*)(UINT exitCode);
 
-    explicit Form1(std::string appFolder, platform::WhileHeld whileHeld = {});
+    explicit Form1(std::string appFolder);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -57,11 +57,8 @@ class Form1 {
     void onMetricsChanged();
     void onLoadBanner();
     void bringBack(HWND window);
-    // The system's description of code when description is null.
-    void reportFatal(DWORD code, const char* description) noexcept;
 
     void refreshContent(UINT dpi);
-    void moveWindow(int left, int top, UINT dpi);
     void showState();
 
     SwitchController controller_;

@@ -38,6 +38,11 @@ POINT CentredOnPrimaryScreen(SIZE size) {
             work.top + (work.bottom - work.top - size.cy) / 2};
 }
 
+void PlaceWindow(HWND window, POINT topLeft, UINT dpi) {
+    const SIZE size = OuterSize(dpi);
+    SetWindowPos(window, nullptr, topLeft.x, topLeft.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 MenuBar CreateMenuBar() {
     MenuBar bar{win::UniqueMenu(CreateMenu()), nullptr};
     HMENU current = nullptr;

@@ -22,6 +22,9 @@ SIZE OuterSize(UINT dpi);
 // Where a window of that size stands centred in the primary screen's work area.
 POINT CentredOnPrimaryScreen(SIZE size);
 
+// The window at that place with the outer size for the DPI.
+void PlaceWindow(HWND window, POINT topLeft, UINT dpi);
+
 struct MenuBar {
     win::UniqueMenu menu;
     win::UniqueAccelerators shortcuts;
