@@ -15,7 +15,6 @@ namespace quorbel::testing {
 namespace {
 
 using namespace ui;
-using Flags = std::array<bool, 3>;  // league list, install button, restore button
 
 // This desktop is the tests' own: a window of the class is this test's Quorbel.exe.
 class QuorbelExe : public ::testing::Test {
@@ -96,8 +95,8 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
                "ping -n 2 127.0.0.1 >nul\r\ngoto wait\r\n:done\r\necho.>\"%~dp0finished\"\r\n");
     ASSERT_TRUE(start());
     EXPECT_EQ(TextOf(control(kCboLiga)), L"Bundesliga \u00D6sterreich");
-    EXPECT_EQ((Flags{enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore)}),
-              (Flags{false, false, true}));
+    EXPECT_EQ((std::array{enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore)}),
+              (std::array{false, false, true}));
 
     click(kBtnRestore);
     Pick(control(kCboLiga), L"Lange Liga");
