@@ -72,12 +72,14 @@ class InputFile {
     static constexpr std::intptr_t kClosed = -1;
     std::intptr_t handle_ = kClosed;
     Outcome failure_;
+    WhileHeld whileHeld_;
 };
 
 // Replaces the file's whole content in one step: the bytes go to a temporary file of a name of its own
-// beside it, which then takes the file's place, so a failure at any point leaves the previous content as
-// it was. The file keeps its attributes. A file marked read-only is refused, as Windows would refuse it
-// to anyone but an administrator.
+// beside it, which then takes the file's place, so a failure leaves the previous content as it was (or,
+// where the system removed the file and could not put the new one there, the new one beside it). The
+// file keeps its attributes. A file marked read-only, or a folder in its place, is refused, as Windows
+// would refuse the first to anyone but an administrator.
 Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld& whileHeld = {});
 
 struct FolderEntry {

@@ -34,7 +34,7 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-InputFile::InputFile(const std::string& path, const WhileHeld&) {
+InputFile::InputFile(const std::string& path, const WhileHeld& whileHeld) : whileHeld_(whileHeld) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         handle_ = fd;

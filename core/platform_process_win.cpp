@@ -16,17 +16,21 @@ Outcome SetCurrentFolder(const std::string& path) {
 
 std::string ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return Narrow(path);
-        }
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+           path.size()) {
         path.resize(path.size() * 2);
     }
+    path.resize(length);
+    // In its long form: a start through a short name (C:\SPIELE~1) names the same game folder.
+    std::wstring longPath(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+    const DWORD longLength =
+        GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    if (longLength > 0 && longLength < longPath.size()) {
+        longPath.resize(longLength);
+        return Narrow(longPath);
+    }
+    return Narrow(path);
 }
 
 namespace {

@@ -10,33 +10,31 @@
 namespace quorbel::platform {
 namespace {
 
-Failure LastFailure() {
-    return DescribeError(GetLastError());
-}
-
 // The handle is kept as an integer so that the header stays free of <windows.h>.
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
 }
 
-// Another program holds the file: it opened it without sharing, locked a range of it, or (as Windows
-// reports for some ways of holding it) access is denied to a file that is there and not read-only.
-bool IsHeld(DWORD error, const std::wstring& path) {
+// Worth trying again while another program holds the file: it opened it without sharing or locked a range
+// of it; or Windows denies access to a file that is there and not read-only, as it does to one that another
+// program is about to delete or replace. The player is told of a held file only on the first two, which
+// say so for certain (HeldByAnotherProgram).
+bool WorthTryingAgain(DWORD error, const std::wstring& path) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
         return true;
     }
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
     return error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
 // Runs attempt, which gives an error code (ERROR_SUCCESS when it worked), and again while the file at path
-// is held by another program, as often as whileHeld allows.
+// may be held by another program, as often as whileHeld allows.
 template <typename Attempt>
 DWORD TryWhileHeld(const std::wstring& path, const WhileHeld& whileHeld, Attempt attempt) {
     for (int retry = 0;; ++retry) {
         const DWORD error = attempt();
-        if (error == ERROR_SUCCESS || retry >= whileHeld.retries || !IsHeld(error, path)) {
+        if (error == ERROR_SUCCESS || retry >= whileHeld.retries || !WorthTryingAgain(error, path)) {
             return error;
         }
         whileHeld.pause();
@@ -66,8 +64,11 @@ TemporaryFile CreateTemporaryBeside(const std::string& path) {
             return temporary;
         }
         temporary.error = GetLastError();
-        if (temporary.error != ERROR_FILE_EXISTS && temporary.error != ERROR_ALREADY_EXISTS &&
-            temporary.error != ERROR_ACCESS_DENIED) {
+        // A folder at the name answers access denied too; a folder that takes no file at all stops the
+        // search.
+        const bool taken = temporary.error == ERROR_FILE_EXISTS || temporary.error == ERROR_ALREADY_EXISTS ||
+                           GetFileAttributesW(temporary.name.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!taken) {
             break;
         }
     }
@@ -92,28 +93,33 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
     return ErrorOf(FlushFileBuffers(file));
 }
 
-// The temporary file takes the place of target. ReplaceFileW keeps the replaced file's attributes,
-// creation time and permissions, which a move would give up.
+// The temporary file takes the place of target, which keeps the attributes it had before the save.
+// ReplaceFileW also keeps its creation time and permissions, which a move would give up.
 DWORD PutInPlace(const std::wstring& temporary, const std::wstring& target, DWORD attributes) {
     constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
-    }
-    // Wine: ReplaceFileW leaves a file of its own ("rf….tmp") behind when the file is held; Windows leaves
-    // nothing. Whether another program holds it is found out first.
-    if (!win::OwnFileHandle<win::UniqueHandle>(
-            CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, 0, nullptr))) {
+    DWORD error = ERROR_SUCCESS;
+    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // Not there, or no longer: after a replace that removed it but could not move the new one in.
+        error = ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
+    } else if (!win::OwnFileHandle<win::UniqueHandle>(
+                   CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr))) {
+        // Wine: ReplaceFileW leaves a file of its own ("rf….tmp") behind when the file is held; Windows
+        // leaves nothing. So whether another program holds it is found out first.
         return GetLastError();
+    } else {
+        error = ErrorOf(ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                                     nullptr));
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+            // The file is gone and the new one still beside it.
+            error = ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
+        } else if (error == ERROR_UNABLE_TO_REMOVE_REPLACED) {
+            error = ERROR_SHARING_VIOLATION;  // held after all, since the look above
+        }
     }
-    const DWORD error = ErrorOf(ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                             REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                                             nullptr, nullptr));
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        // The file is gone and the new one still beside it.
-        return ErrorOf(MoveFileExW(temporary.c_str(), target.c_str(), kMove));
-    }
-    if (error == ERROR_SUCCESS && GetFileAttributesW(target.c_str()) != attributes) {
+    if (error == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesW(target.c_str()) != attributes) {
         // Wine: ReplaceFileW gives the file the new one's attributes; Windows keeps the replaced file's.
         SetFileAttributesW(target.c_str(), attributes);
     }
@@ -169,7 +175,7 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-InputFile::InputFile(const std::string& path, const WhileHeld& whileHeld) {
+InputFile::InputFile(const std::string& path, const WhileHeld& whileHeld) : whileHeld_(whileHeld) {
     const std::wstring file = FilePath(path);
     HANDLE opened = INVALID_HANDLE_VALUE;
     const DWORD error = TryWhileHeld(file, whileHeld, [&] {
@@ -195,8 +201,11 @@ std::size_t InputFile::read(char* buffer, std::size_t capacity) {
     }
     DWORD got = 0;
     const DWORD wanted = capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
-    if (ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr) == FALSE) {
-        failure_ = LastFailure();
+    // A range another program has locked refuses the read, not the open.
+    const DWORD error = TryWhileHeld(
+        {}, whileHeld_, [&] { return ErrorOf(ReadFile(AsHandle(handle_), buffer, wanted, &got, nullptr)); });
+    if (error != ERROR_SUCCESS) {
+        failure_ = DescribeError(error);
         return 0;
     }
     return got;
@@ -220,11 +229,11 @@ Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, cons
         error =
             TryWhileHeld(target, whileHeld, [&] { return PutInPlace(temporary.name, target, attributes); });
     }
-    if (error != ERROR_SUCCESS) {
+    // The temporary file goes, unless it holds the only copy: the file is gone and the new one not in place.
+    if (error != ERROR_SUCCESS && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
         DeleteFileW(temporary.name.c_str());
-        return DescribeError(error);
     }
-    return std::nullopt;
+    return error != ERROR_SUCCESS ? Outcome(DescribeError(error)) : std::nullopt;
 }
 
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {

@@ -21,13 +21,13 @@ SwitchController::SwitchController(std::string appFolder, platform::WhileHeld wh
 void SwitchController::initialise() {
     const ReadResult read = SettingsFile::ReadActiveDataset(appFolder_, whileHeld_);
     // Without a line the window would show nothing installed although a dataset may well be.
-    if (read.failure && platform::HeldByAnotherProgram(*read.failure)) {
-        log_.push_back(
-            "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei geöffnet hält. "
-            "Welcher Datensatz eingesetzt ist, ist deshalb unbekannt (Fehler " +
-            std::to_string(read.failure->code) + ").");
-    } else if (read.failure) {
-        log_.push_back("quorbel.ini konnte nicht gelesen werden: " + FailureText(*read.failure));
+    if (read.failure) {
+        const bool held = platform::HeldByAnotherProgram(*read.failure);
+        log_.push_back("quorbel.ini konnte nicht gelesen werden" +
+                       (held ? ", weil ein anderes Programm die Datei geöffnet hält (Fehler " +
+                                   std::to_string(read.failure->code) + ")"
+                             : ": " + FailureText(*read.failure)) +
+                       ". Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.");
     }
     leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
     if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, read.activeDataset)) {

@@ -138,6 +138,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_DESTROY:
+            Unmark(window_);
             KillTimer(window_, kTimer1);
             PostQuitMessage(0);
             return 0;

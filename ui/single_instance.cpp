@@ -47,12 +47,20 @@ SingleInstance::SingleInstance(const std::string& appFolder) : key_(InstanceKey(
     wchar_t name[64];
     std::swprintf(name, 64, L"Local\\Quorbel-%016llx", static_cast<unsigned long long>(key_));
     mutex_.reset(CreateMutexW(nullptr, FALSE, name));
-    // Without a mutex at all the tool runs: better two windows than none.
-    first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+    const DWORD error = GetLastError();
+    // A tool started as administrator made a mutex that a normal start may not open: it runs all the same.
+    // Without any mutex the tool runs too, since two windows are better than none.
+    first_ = mutex_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
 }
 
 void SingleInstance::mark(HWND window) const {
     SetPropW(window, kFolderProperty, AsPropertyValue(key_));
+    // A window of a tool started as administrator takes the message from a normal start as well.
+    ChangeWindowMessageFilterEx(window, BringBackMessage(), MSGFLT_ALLOW, nullptr);
+}
+
+void Unmark(HWND window) {
+    RemovePropW(window, kFolderProperty);
 }
 
 void SingleInstance::bringBackTheRunningOne() const {

@@ -14,6 +14,9 @@ namespace quorbel::ui {
 // What a second start sends the running tool's window: come back to the front, as on the hotkey.
 UINT BringBackMessage();
 
+// Takes the mark away again, before the window is destroyed.
+void Unmark(HWND window);
+
 class SingleInstance {
   public:
     // Claims the game folder for this process, through a mutex the system removes with the process, so

@@ -2,33 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-#include <algorithm>
 #include <array>
-#include <filesystem>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "core/dataset_catalogue.h"
-#include "core/platform.h"
 #include "support/test_folder.h"
 
 namespace quorbel {
 namespace {
 
 using testing::TestFolder;
-using Lines = std::vector<std::string>;
 using Flags = std::array<bool, 3>;  // cboliga, btnpatchen, btnrestore
 constexpr Flags kNoSelection = {true, false, false};
 constexpr Flags kSelected = {true, true, false};
 constexpr Flags kInstalled = {false, false, true};
-
-Flags FlagsOf(const SwitchController& c) {
-    return {c.cboligaEnabled(), c.btnpatchenEnabled(), c.btnrestoreEnabled()};
-}
+// What the window would show of the controller, and the bytes of quorbel.ini.
+using Seen =
+    std::tuple<std::vector<std::string>, Flags, int, std::string>;  // log, flags, selected index, quorbel.ini
 
 // Were a script's path ever handed over unquoted, the system (or a shell) would run the program planted
 // beside the game folder "app dir" first: the game's stand-in, which notes each start in glenmarra.log.
@@ -38,7 +28,7 @@ void PlantDecoy(const TestFolder& parent) {
     testing::CopyBuiltProgram(L"glenmarra.exe", parent.path(), L"app.exe");
 #else
     testing::WriteBytes(parent / "app", "#!/bin/sh\necho ran >> '" + parent / "glenmarra.log'\n");
-    std::filesystem::permissions(testing::PathOf(parent / "app"), std::filesystem::perms::owner_all);
+    testing::fs::permissions(testing::PathOf(parent / "app"), testing::fs::perms::owner_all);
 #endif
 }
 
@@ -50,7 +40,7 @@ class SwitchControllerTest : public ::testing::Test {
         ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
     }
     void TearDown() override {
-        std::filesystem::current_path(original_);
+        testing::fs::current_path(original_);
         EXPECT_EQ(testing::ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
     }
 
@@ -58,16 +48,22 @@ class SwitchControllerTest : public ::testing::Test {
     std::string dataset(std::string_view folderName) const { return testing::MakeDataset(app_, folderName); }
     std::string ini() const { return testing::ReadBytes(at("quorbel.ini")); }
     void writeIni(std::string_view bytes) const { testing::WriteBytes(at("quorbel.ini"), bytes); }
-    bool appFolderIsCurrent() const { return std::filesystem::current_path() == testing::PathOf(app_); }
+    bool appFolderIsCurrent() const { return testing::fs::current_path() == testing::PathOf(app_); }
+    Seen seen(const SwitchController& c) const {
+        return {c.activityLog(),
+                {c.cboligaEnabled(), c.btnpatchenEnabled(), c.btnrestoreEnabled()},
+                c.selectedIndex(),
+                ini()};
+    }
 
-    // The action's own line, then why the script could not start; the flags as they were, the folder current.
+    // The action's own line, then why the script could not start; the state as it was, the folder current.
     void expectNotStarted(const SwitchController& c, const std::string& action, const std::string& script,
-                          const Flags& flags) const {
-        ASSERT_EQ(c.activityLog().size(), 2u);
-        EXPECT_EQ(c.activityLog()[0], action);
-        EXPECT_EQ(c.activityLog()[1].rfind(script + " konnte nicht gestartet werden: ", 0), 0u)
-            << c.activityLog()[1];
-        EXPECT_EQ(FlagsOf(c), flags);
+                          const Flags& flags, const std::string& bytes) const {
+        const auto& [log, shown, selected, file] = seen(c);
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0], action);
+        EXPECT_TRUE(log[1].starts_with(script + " konnte nicht gestartet werden: ")) << log[1];
+        EXPECT_EQ(std::tie(shown, file), std::tie(flags, bytes));
         EXPECT_TRUE(appFolderIsCurrent());
     }
 
@@ -82,7 +78,7 @@ class SwitchControllerTest : public ::testing::Test {
         return controller;
     }
 
-    const std::filesystem::path original_ = std::filesystem::current_path();
+    const testing::fs::path original_ = testing::fs::current_path();
     TestFolder elsewhere_{"Quorbel elsewhere"};
     TestFolder parent_{"Quorbel App \xC3\xA4"};
     const std::string app_ = parent_ / "app dir";
@@ -98,17 +94,14 @@ TEST_F(SwitchControllerTest, InstallAndRestoreRunTheScriptsInTheirFolderAndRecor
         const std::string name = DatasetCatalogue::DatasetNameOf(folderName);
         SwitchController controller = selected(name);
         const int index = controller.selectedIndex();
+        const std::string installing = "Installieren von '" + name + "'";
         controller.install();
-        EXPECT_EQ(controller.activityLog(), Lines{"Installieren von '" + name + "'"});
-        EXPECT_EQ(FlagsOf(controller), kInstalled);
-        EXPECT_EQ(ini(), "pfad=" + *platform::ToAnsi(name) + "\r\n");
+        EXPECT_EQ(seen(controller),
+                  (Seen{{installing}, kInstalled, index, "pfad=" + *platform::ToAnsi(name) + "\r\n"}));
         EXPECT_TRUE(appFolderIsCurrent());
-
         controller.restore();  // at once, while inst.bat may still run
-        EXPECT_EQ(controller.activityLog().back(), "Deinstallieren von '" + name + "'");
-        EXPECT_EQ(controller.selectedIndex(), index);
-        EXPECT_EQ(FlagsOf(controller), kSelected);
-        EXPECT_EQ(ini(), "pfad=\r\n");
+        EXPECT_EQ(seen(controller),
+                  (Seen{{installing, "Deinstallieren von '" + name + "'"}, kSelected, index, "pfad=\r\n"}));
         EXPECT_TRUE(appFolderIsCurrent());
         EXPECT_TRUE(testing::Ran(folder, "inst.bat"));
         EXPECT_TRUE(testing::Ran(folder, "clear.bat"));
@@ -135,32 +128,29 @@ TEST_F(SwitchControllerTest, AScriptThatCannotStartChangesNothingButTheLog) {
             DatasetCatalogue::DatasetNameOf(folderName);  // "Mit Leerzeichen" as "Mit_..."
         SwitchController controller = selected(name);
         if (removed != nullptr) {
-            std::filesystem::remove_all(testing::PathOf(platform::JoinPath(folder, removed)));
+            testing::fs::remove_all(testing::PathOf(platform::JoinPath(folder, removed)));
         }
         writeIni("pfad=vorher\r\n");
         controller.install();
-        expectNotStarted(controller, "Installieren von '" + name + "'", "inst.bat", kSelected);
-        EXPECT_EQ(ini(), "pfad=vorher\r\n");
+        expectNotStarted(controller, "Installieren von '" + name + "'", "inst.bat", kSelected,
+                         "pfad=vorher\r\n");
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for a wrongly started script to write
+    EXPECT_FALSE(testing::Exists(platform::JoinPath(liga, "inst.bat.ran"))) << "the scripts of \"Liga\" ran";
 
-    std::filesystem::remove(testing::PathOf(platform::JoinPath(liga, "clear.bat")));
+    testing::fs::remove(testing::PathOf(platform::JoinPath(liga, "clear.bat")));
     writeIni("pfad=Liga\r\n");
     SwitchController controller(app_);
     controller.initialise();
     ASSERT_FALSE(platform::SetCurrentFolder(elsewhere_.path()));
     controller.restore();
-    expectNotStarted(controller, "Deinstallieren von 'Liga'", "clear.bat", kInstalled);
-    EXPECT_EQ(ini(), "pfad=Liga\r\n");
+    expectNotStarted(controller, "Deinstallieren von 'Liga'", "clear.bat", kInstalled, "pfad=Liga\r\n");
 }
 
 // The script started, so the new state stands; the player learns that it was not recorded.
 TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) {
     dataset("Bundesliga");
-    const std::string lodz = "Łódź";  // outside the code page
-    const std::string lodzFolder = dataset(lodz + "_Liga");
-    const auto logsThat = [](const SwitchController& c, std::string_view prefix) {
-        return c.activityLog().back().rfind(prefix, 0) == 0;
-    };
+    const std::string lodz = dataset("Łódź_Liga");  // outside the code page
     writeIni("pfad=\r\n");
     using testing::fs::perms;
     const auto write = perms::owner_write | perms::group_write | perms::others_write;
@@ -168,16 +158,20 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
     SwitchController controller = selected("Bundesliga");
     controller.install();
     testing::fs::permissions(testing::PathOf(at("quorbel.ini")), write, testing::fs::perm_options::add);
-    EXPECT_EQ(FlagsOf(controller), kInstalled);
-    EXPECT_TRUE(logsThat(controller, "quorbel.ini konnte nicht gespeichert werden: "));
+    EXPECT_EQ(std::get<1>(seen(controller)), kInstalled);
+    EXPECT_TRUE(controller.activityLog().back().starts_with("quorbel.ini konnte nicht gespeichert werden: "));
     EXPECT_EQ(ini(), "pfad=\r\n");
+    controller.restore();
+    testing::fs::remove(testing::PathOf(at("quorbel.ini")));
+    controller.install();
+    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n") << "deleted meanwhile: written anew";
 
-    SwitchController outsideTheCodePage = selected(lodz + " Liga");
+    SwitchController outsideTheCodePage = selected("Łódź Liga");
     outsideTheCodePage.install();
-    EXPECT_EQ(FlagsOf(outsideTheCodePage), kInstalled);
-    EXPECT_TRUE(logsThat(outsideTheCodePage, "quorbel.ini wurde nicht ge\xC3\xA4ndert: "));
-    EXPECT_EQ(ini(), "pfad=\r\n");
-    EXPECT_TRUE(testing::Ran(lodzFolder, "inst.bat"));
+    EXPECT_EQ(std::get<1>(seen(outsideTheCodePage)), kInstalled);
+    EXPECT_TRUE(outsideTheCodePage.activityLog().back().starts_with("quorbel.ini wurde nicht geändert: "));
+    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
+    EXPECT_TRUE(testing::Ran(lodz, "inst.bat"));
 }
 
 #ifdef _WIN32
@@ -186,22 +180,20 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
 TEST_F(SwitchControllerTest, AtStartAHeldSettingsFileIsReadOnceLetGoOrTheDatasetIsSaidToBeUnknown) {
     dataset("Bundesliga");
     writeIni("pfad=Bundesliga\r\n");
+    const std::string unknown =
+        "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
+        "geöffnet hält (Fehler 32). Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.";
     for (const bool letGo : {true, false}) {
         SCOPED_TRACE(letGo ? "let go after the first try" : "held throughout");
         win::UniqueHandle held = testing::Hold(at("quorbel.ini"));
         int pauses = 0;
         SwitchController controller(app_, testing::CountingPauses(held, pauses, letGo));
         controller.initialise();
+        held.reset();
         EXPECT_EQ(pauses, letGo ? 1 : 3);
-        EXPECT_EQ(FlagsOf(controller), letGo ? kInstalled : kNoSelection);
-        const std::string unknown =
-            "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
-            "ge\xC3\xB6"
-            "ffnet h\xC3\xA4lt. Welcher Datensatz eingesetzt ist, ist deshalb "
-            "unbekannt (Fehler 32).";
-        EXPECT_EQ(controller.activityLog(), letGo ? Lines{} : Lines{unknown});
+        EXPECT_EQ(seen(controller), (letGo ? Seen{{}, kInstalled, 0, "pfad=Bundesliga\r\n"}
+                                           : Seen{{unknown}, kNoSelection, -1, "pfad=Bundesliga\r\n"}));
     }
-    EXPECT_EQ(ini(), "pfad=Bundesliga\r\n");
 }
 #endif
 

@@ -3,9 +3,7 @@
 
 #include <array>
 #include <regex>
-#include <utility>
 
-#include "core/platform.h"
 #include "support/desktop.h"
 #include "support/test_folder.h"
 #include "ui/form1_design.h"
@@ -15,6 +13,8 @@ namespace quorbel::testing {
 namespace {
 
 using namespace ui;
+// The league list, the install and the restore button as the window shows them, and quorbel.ini.
+using Seen = std::pair<std::array<bool, 3>, std::string>;
 
 // This desktop is the tests' own: a window of the class is this test's Quorbel.exe.
 class QuorbelExe : public ::testing::Test {
@@ -36,11 +36,12 @@ class QuorbelExe : public ::testing::Test {
                        platform::Widen(elsewhere_.path()).c_str(), &startup, &started);
         return started;
     }
-    // Scripts held back are let go however the test ended, so that their folder can be removed.
+    // Scripts held back are let go however the test ended, so that their folder can be removed; they run on
+    // to their end.
     void TearDown() override {
         if (!held_.empty()) {
-            std::filesystem::remove(PathOf(held_ + "\\hold"));
-            Eventually([&] { return Exists(held_ + "\\finished"); });
+            fs::remove(PathOf(held_ + "\\hold"));
+            EXPECT_TRUE(Eventually([&] { return Exists(held_ + "\\finished"); })) << "did not run on";
         }
         End(process_);
     }
@@ -72,6 +73,10 @@ class QuorbelExe : public ::testing::Test {
         return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
     }
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+    Seen seen() const {
+        return {{enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore)},
+                ReadBytes(in("quorbel.ini"))};
+    }
     void click(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }  // returns once it was handled
     std::string in(std::string_view name) const { return game_ + "\\" + std::string(name); }
 
@@ -95,10 +100,11 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
                "ping -n 2 127.0.0.1 >nul\r\ngoto wait\r\n:done\r\necho.>\"%~dp0finished\"\r\n");
     ASSERT_TRUE(start());
     EXPECT_EQ(TextOf(control(kCboLiga)), L"Bundesliga \u00D6sterreich");
-    EXPECT_EQ((std::array{enabled(kCboLiga), enabled(kBtnPatchen), enabled(kBtnRestore)}),
-              (std::array{false, false, true}));
+    EXPECT_EQ(seen(), (Seen{{false, false, true}, "pfad=BUNDESLIGA \xF6STERREICH\r\n"}))
+        << "written at start";
 
     click(kBtnRestore);
+    EXPECT_EQ(seen(), (Seen{{true, true, false}, "pfad=\r\n"}));
     Pick(control(kCboLiga), L"Lange Liga");
     click(kBtnPatchen);
     EXPECT_TRUE(Ran(slow, "inst.bat"));
@@ -115,14 +121,11 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
     ASSERT_TRUE(inFront(window_));
     Keys({VK_CONTROL, 'Q'});
     ASSERT_TRUE(Eventually([&] { return !running(); })) << "Ctrl+Q did not end Quorbel";
-    EXPECT_FALSE(Exists(slow + "\\finished"));
-    std::filesystem::remove(PathOf(slow + "\\hold"));
-    EXPECT_TRUE(Eventually([&] { return Exists(slow + "\\finished"); })) << "the script did not run on";
+    EXPECT_FALSE(Exists(slow + "\\finished")) << "the script ended with the tool";
 }
 
-// After an install or a restore the tool's folder is the game's (shown in the controller's tests), which the
-// game inherits as it inherits this one.
-TEST_F(QuorbelExe, ReportsAMissingGameRunsOnAndStartsTheGameInTheFolderItWasStartedIn) {
+TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInstallInTheGameFolder) {
+    MakeDataset(game_, "Serie_A");
     ASSERT_TRUE(start());
     // Posted: the message box is modal and would hold a sent click until it closes.
     PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
@@ -132,16 +135,23 @@ TEST_F(QuorbelExe, ReportsAMissingGameRunsOnAndStartsTheGameInTheFolderItWasStar
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(box); }));
     EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 50)) << "the tool ended after the message";
+    EXPECT_EQ(seen(), (Seen{{true, false, false}, ""}));
 
     CopyBuiltProgram(L"glenmarra.exe", game_);
     CopyBuiltProgram(L"glenmarra.exe", parent_.path(), L"Glenmarra.exe");
     WriteBytes(parent_ / "glenmarra.log", "");
-    WriteBytes(in("glenmarra.log"), "");  // with it the stand-in logs its launch
+    WriteBytes(in("glenmarra.log"), "");                     // with it the stand-in logs its launch
+    const std::string before = elsewhere_.path() + "\t1\n";  // its folder, shown normally
     click(kBtnStart);
-    click(kBtnStart);                                        // a second one beside the first
-    const std::string launch = elsewhere_.path() + "\t1\n";  // its folder, shown normally
-    EXPECT_TRUE(Eventually([&] { return ReadBytes(in("glenmarra.log")) == launch + launch; }));
-    EXPECT_TRUE(Lines(control(kLstLog)).empty()) << "neither the failure nor a launch writes a line";
+    click(kBtnStart);  // a second one beside the first
+    EXPECT_TRUE(Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before; }));
+    Pick(control(kCboLiga), L"Serie A");
+    click(kBtnPatchen);
+    click(kBtnStart);
+    EXPECT_TRUE(
+        Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before + game_ + "\t1\n"; }));
+    EXPECT_EQ(Lines(control(kLstLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
+        << "neither the failure nor a launch writes a line";
     EXPECT_EQ(ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
 }
 
@@ -153,20 +163,25 @@ int WindowsTitledQuorbel() {
     return count;
 }
 
-// Two windows in one game folder could each install a dataset over the other's.
+// Two windows in one game folder could each install a dataset over the other's; a tool of another game
+// folder runs beside it, and is not the one a second start brings back.
 TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhileAnotherFoldersRunsBeside) {
     ASSERT_TRUE(start());
-    ShowWindow(window_, SW_MINIMIZE);
-    const OtherWindow other = OpenOtherWindow(L"");
-    ASSERT_TRUE(inFront(other.get()) && IsIconic(window_));
-    PROCESS_INFORMATION second = Launch(parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe");  // in other case
-    EXPECT_EQ(End(second, true), 0u);
-    EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window_; })) << "not brought back";
-    EXPECT_EQ(WindowsTitledQuorbel(), 1);
     TestFolder otherGame{"Quorbel anderes Spiel"};
     CopyBuiltProgram(L"Quorbel.exe", otherGame.path());
     PROCESS_INFORMATION beside = Launch(otherGame / "Quorbel.exe");
-    EXPECT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
+    ASSERT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
+    for (const bool minimised : {true, false}) {
+        SCOPED_TRACE(minimised ? "minimised" : "open behind another window");
+        ShowWindow(window_, minimised ? SW_MINIMIZE : SW_SHOWNORMAL);
+        const OtherWindow other = OpenOtherWindow(L"");
+        ASSERT_TRUE(inFront(other.get()) && IsIconic(window_) == minimised);
+        PROCESS_INFORMATION second =
+            Launch(parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe");  // in other case
+        EXPECT_EQ(End(second, true), 0u);
+        EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && !IsIconic(window_); }));
+        EXPECT_EQ(WindowsTitledQuorbel(), 2);
+    }
     End(beside);
     ASSERT_TRUE(inFront(window_));
     Keys({VK_MENU, 'D'});  // "&Datei", "&Ende"

@@ -50,18 +50,16 @@ inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) 
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Holds the key down until done holds, pumping through filter. Wine: when the focus moves, the key takes
+// Holds the key down until done holds. Wine: when the focus moves, the key takes
 // the X server's state again, which never saw a synthetic press; so a press that was lost is made again.
-inline bool PressUntil(WORD key, const std::function<bool()>& done, const Filter& filter = nullptr) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
+inline bool PressUntil(WORD key, const std::function<bool()>& done) {
+    bool held = false;
+    for (int attempt = 0; attempt < 5 && !held; ++attempt) {
         Keys({key}, Stroke::Down);
-        const bool held = Eventually(done, filter, 50);
+        held = Eventually(done, nullptr, 50);
         Keys({key}, Stroke::Up);
-        if (held) {
-            return true;
-        }
     }
-    return false;
+    return held;
 }
 
 // A plain window of this process, shown, as another program's window would stand beside the tool's.

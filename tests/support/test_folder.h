@@ -157,9 +157,8 @@ inline bool Ran(const std::string& folder, std::string_view scriptName) {
 #ifdef _WIN32
 // The file held open without sharing, as a virus scanner or a backup holds it, until the handle goes.
 inline win::UniqueHandle Hold(const std::string& path) {
-    auto held = win::OwnFileHandle<win::UniqueHandle>(
+    return win::OwnFileHandle<win::UniqueHandle>(
         CreateFileW(PathOf(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    return held ? std::move(held) : throw std::runtime_error("cannot hold " + path);
 }
 
 // Three tries again, each pause counted; the holder lets go at the first when letGo is set.

@@ -1,14 +1,8 @@
+// The game folder: the tool's own folder as its exe gives it, and the datasets found there.
+#include "core/application_folder.h"
 #include "core/dataset_catalogue.h"
 
 #include <gtest/gtest.h>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 #include "support/test_folder.h"
 
@@ -42,6 +36,7 @@ TEST(DatasetCatalogueList, ListsVisibleFoldersOnlyUnderTheirDatasetNames) {
     std::sort(names.begin(), names.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
+    EXPECT_EQ(Catalogue::DatasetFolderPath(app.path(), " Serie  A"), root + "_Serie__A") << "the way back";
 
     TestFolder file;
     testing::WriteBytes(file / "quorbel", "not a folder");
@@ -57,6 +52,23 @@ TEST(DatasetCatalogueFind, MatchesTheLastNameWhoseLowerCasedFormEqualsTheActiveD
     for (const char* none : {"serie_a", "Serie A", ""}) {
         EXPECT_FALSE(Catalogue::FindActiveDataset(names, none)) << '"' << none << '"';
     }
+}
+
+// Everything the tool starts or reads is joined to this folder; an extended path would read as a network one.
+TEST(ApplicationFolder, IsThePlainFolderOfTheExeAndOneKeyNamesItInAnyLetterCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Spiele\\Glenmarra \xC3\x84\\Quorbel.exe", "C:\\Spiele\\Glenmarra \xC3\x84"},
+        {"\\\\?\\C:\\Spiele\\Glenmarra \xC3\x84\\Quorbel.exe", "C:\\Spiele\\Glenmarra \xC3\x84"},
+        {"Q:\\Quorbel.exe", "Q:\\"},
+        {"\\\\?\\UNC\\server\\share\\Quorbel.exe", "\\\\server\\share"},
+        {"\\\\server\\share\\Quorbel.exe", "\\\\server\\share"},
+        {"/spiele/glenmarra/Quorbel.exe", "/spiele/glenmarra"}};
+    for (const auto& [exe, folder] : cases) {
+        EXPECT_EQ(ApplicationFolderOf(exe), folder);
+    }
+    const std::uint64_t glenmarra = InstanceKey("C:\\Spiele\\Glenmarra \xC3\x84");
+    EXPECT_EQ(InstanceKey("c:\\SPIELE\\glenmarra \xC3\xA4"), glenmarra) << "letter case, umlaut included";
+    EXPECT_NE(InstanceKey("C:\\Spiele\\Glenmarra \xC3\x84 2"), glenmarra);
 }
 
 }  // namespace
