@@ -223,17 +223,22 @@ Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, cons
     if (!temporary.file) {
         return DescribeError(temporary.error);
     }
-    DWORD error = WriteAll(temporary.file.get(), bytes);
+    const DWORD written = WriteAll(temporary.file.get(), bytes);
     temporary.file.reset();
+    const DWORD error = written != ERROR_SUCCESS ? written : TryWhileHeld(target, whileHeld, [&] {
+        return PutInPlace(temporary.name, target, attributes);
+    });
     if (error == ERROR_SUCCESS) {
-        error =
-            TryWhileHeld(target, whileHeld, [&] { return PutInPlace(temporary.name, target, attributes); });
+        return std::nullopt;
     }
-    // The temporary file goes, unless it holds the only copy: the file is gone and the new one not in place.
-    if (error != ERROR_SUCCESS && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // The temporary file goes, unless it holds the only copy of the line: the file was there, and the replace
+    // removed it without putting the new one in its place.
+    const bool onlyCopy = written == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES &&
+                          GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!onlyCopy) {
         DeleteFileW(temporary.name.c_str());
     }
-    return error != ERROR_SUCCESS ? Outcome(DescribeError(error)) : std::nullopt;
+    return DescribeError(error);
 }
 
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {

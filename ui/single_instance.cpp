@@ -46,8 +46,9 @@ UINT BringBackMessage() {
 SingleInstance::SingleInstance(const std::string& appFolder) : key_(InstanceKey(appFolder)) {
     wchar_t name[64];
     std::swprintf(name, 64, L"Local\\Quorbel-%016llx", static_cast<unsigned long long>(key_));
-    mutex_.reset(CreateMutexW(nullptr, FALSE, name));
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
     const DWORD error = GetLastError();
+    mutex_.reset(mutex);
     // A tool started as administrator made a mutex that a normal start may not open: it runs all the same.
     // Without any mutex the tool runs too, since two windows are better than none.
     first_ = mutex_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
