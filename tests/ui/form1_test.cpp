@@ -104,7 +104,8 @@ TEST_F(Form1Layout, StandsAsDesignedAt96DpiCentredWithTheListsInTheFrame) {
     for (const auto& [id, pixels] : designed) {
         EXPECT_EQ(inWindow(id), pixels) << id;
     }
-    EXPECT_EQ(control(kTimer1), nullptr) << "what is no control";
+    EXPECT_EQ(FindDesign(kTimer1), nullptr) << "what is no control";
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0) << "the caption's icon";
     // At other scales a figure rounds to the nearest pixel: 6030 twips are 502.5 px at 125 %.
     EXPECT_EQ((std::array{TwipsToPixels(6030, 120), TwipsToPixels(5895, 144)}), (std::array{503, 590}));
     // The frame's dark grey beside the list, and the banner's light blue ground at its left edge: the banner
