@@ -64,11 +64,6 @@ class QuorbelExe : public ::testing::Test {
         return found;
     }
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
-    // A script's console, or the test's own window, may take the foreground for a moment: asked until given.
-    static bool inFront(HWND window) {
-        return Eventually(
-            [&] { return SetForegroundWindow(window) != FALSE && GetForegroundWindow() == window; });
-    }
     HWND control(int id) const {
         return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
     }
@@ -118,9 +113,8 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
               (std::vector<std::wstring>{L"Deinstallieren von 'Bundesliga \u00D6sterreich'",
                                          L"Installieren von 'Lange Liga'"}));
 
-    ASSERT_TRUE(inFront(window_));
-    Keys({VK_CONTROL, 'Q'});
-    ASSERT_TRUE(Eventually([&] { return !running(); })) << "Ctrl+Q did not end Quorbel";
+    ASSERT_TRUE(PressUntil(window_, {VK_CONTROL, 'Q'}, [&] { return !running(); }))
+        << "Ctrl+Q did not end it";
     EXPECT_FALSE(Exists(slow + "\\finished")) << "the script ended with the tool";
 }
 
@@ -155,6 +149,10 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_EQ(ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
 }
 
+bool menuOpen() {
+    return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE;
+}
+
 int WindowsTitledQuorbel() {
     int count = 0;
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, kCaption)) != nullptr;) {
@@ -175,7 +173,7 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhil
         SCOPED_TRACE(minimised ? "minimised" : "open behind another window");
         ShowWindow(window_, minimised ? SW_MINIMIZE : SW_SHOWNORMAL);
         const OtherWindow other = OpenOtherWindow(L"");
-        ASSERT_TRUE(inFront(other.get()) && IsIconic(window_) == minimised);
+        ASSERT_TRUE(InFront(other.get()) && IsIconic(window_) == minimised);
         PROCESS_INFORMATION second =
             Launch(parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe");  // in other case
         EXPECT_EQ(End(second, true), 0u);
@@ -183,24 +181,21 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhil
         EXPECT_EQ(WindowsTitledQuorbel(), 2);
     }
     End(beside);
-    ASSERT_TRUE(inFront(window_));
-    Keys({VK_MENU, 'D'});  // "&Datei", "&Ende"
-    Keys({'E'});
-    EXPECT_EQ(End(process_, true), 0u) << "the menu did not end Quorbel";
+    ASSERT_TRUE(PressUntil(window_, {VK_MENU, 'D'}, menuOpen));  // "&Datei", "&Ende"
+    ASSERT_TRUE(PressUntil(nullptr, {'E'}, [&] { return !running(); }));
+    EXPECT_EQ(End(process_, true), 0u);
 }
 
 // Brought back while its about box is open, the window itself is disabled: the box must take the keys.
 TEST_F(QuorbelExe, TheMenusOpenTheAboutBoxAndTheHotkeyGivesItTheKeyboardBack) {
-    ASSERT_TRUE(start() && inFront(window_));
-    Keys({VK_CONTROL, 'I'});
-    const HWND byShortcut = visible(L"#32770");
-    ASSERT_NE(byShortcut, nullptr) << "Ctrl+I showed no about box";
+    const auto boxOpen = [] { return IsWindowVisible(FindWindowW(L"#32770", nullptr)) != FALSE; };
+    ASSERT_TRUE(start() && PressUntil(window_, {VK_CONTROL, 'I'}, boxOpen)) << "Ctrl+I showed no about box";
+    const HWND byShortcut = FindWindowW(L"#32770", nullptr);
     PostMessageW(byShortcut, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(byShortcut); }));
-    Keys({VK_MENU, 'I'});  // "&Info", "&Info"
-    Keys({'I'});
-    const HWND box = visible(L"#32770");
-    ASSERT_NE(box, nullptr) << "the menu showed no about box";
+    ASSERT_TRUE(PressUntil(window_, {VK_MENU, 'I'}, menuOpen));  // "&Info", "&Info"
+    ASSERT_TRUE(PressUntil(nullptr, {'I'}, boxOpen)) << "the menu showed no about box";
+    const HWND box = FindWindowW(L"#32770", nullptr);
     EXPECT_EQ(TextOf(box), L"Info");
     const std::wregex about(L"Quorbel " QUORBEL_VERSION_WTEXT L"\rIdee: .+\rProgrammierung: .+\r\r.+");
     EXPECT_TRUE(std::regex_match(TextOf(GetDlgItem(box, 0xFFFF)), about)) << TextOf(GetDlgItem(box, 0xFFFF));
@@ -209,11 +204,12 @@ TEST_F(QuorbelExe, TheMenusOpenTheAboutBoxAndTheHotkeyGivesItTheKeyboardBack) {
     // The game in front, and its title differs from the tool's caption only in letter case.
     const OtherWindow game = OpenOtherWindow(L"quorbel");
     ASSERT_EQ(FindWindowA(nullptr, "Quorbel"), game.get()) << "by title alone the game comes first";
-    ASSERT_TRUE(inFront(game.get()) && IsIconic(window_));
-    EXPECT_TRUE(PressUntil(VK_SUBTRACT, [&] { return !IsIconic(window_) && GetForegroundWindow() == box; }))
+    ASSERT_TRUE(InFront(game.get()) && IsIconic(window_));
+    EXPECT_TRUE(PressUntil(game.get(), {VK_SUBTRACT},
+                           [&] { return !IsIconic(window_) && GetForegroundWindow() == box; }))
         << "restored: " << !IsIconic(window_) << ", the box has no keyboard";
-    Keys({VK_RETURN});
-    EXPECT_TRUE(Eventually([&] { return !IsWindow(box); })) << "Enter did not close the box";
+    EXPECT_TRUE(PressUntil(nullptr, {VK_RETURN}, [&] { return !IsWindow(box); }))
+        << "Enter did not close the box";
 }
 
 }  // namespace

@@ -50,14 +50,23 @@ inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) 
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-// Holds the key down until done holds. Wine: when the focus moves, the key takes
-// the X server's state again, which never saw a synthetic press; so a press that was lost is made again.
-inline bool PressUntil(WORD key, const std::function<bool()>& done) {
+// The window in front; another program's may take the foreground for a moment, so it is asked until given.
+inline bool InFront(HWND window) {
+    return Eventually(
+        [&] { return SetForegroundWindow(window) != FALSE && GetForegroundWindow() == window; });
+}
+
+// Holds the keys down, with front in front when given, until done holds. Wine: when the focus moves, the
+// keys take the X server's state again, which never saw a synthetic press; so a press that was lost is
+// made again.
+inline bool PressUntil(HWND front, std::initializer_list<WORD> keys, const std::function<bool()>& done) {
     bool held = false;
     for (int attempt = 0; attempt < 5 && !held; ++attempt) {
-        Keys({key}, Stroke::Down);
-        held = Eventually(done, nullptr, 50);
-        Keys({key}, Stroke::Up);
+        if (front == nullptr || InFront(front)) {
+            Keys(keys, Stroke::Down);
+            held = Eventually(done, nullptr, 50);
+            Keys(keys, Stroke::Up);
+        }
     }
     return held;
 }
