@@ -13,7 +13,6 @@ namespace {
 
 using testing::TestFolder;
 using Flags = std::array<bool, 3>;  // cboliga, btnpatchen, btnrestore
-constexpr Flags kNoSelection = {true, false, false};
 constexpr Flags kSelected = {true, true, false};
 constexpr Flags kInstalled = {false, false, true};
 // What the window would show of the controller, and the bytes of quorbel.ini.
@@ -180,6 +179,7 @@ TEST_F(SwitchControllerTest, AnUnrecordedStateIsReportedAndThePreviousFileKept) 
 TEST_F(SwitchControllerTest, AtStartAHeldSettingsFileIsReadOnceLetGoOrTheDatasetIsSaidToBeUnknown) {
     dataset("Bundesliga");
     writeIni("pfad=Bundesliga\r\n");
+    constexpr Flags kNoSelection = {true, false, false};
     const std::string unknown =
         "quorbel.ini konnte nicht gelesen werden, weil ein anderes Programm die Datei "
         "geöffnet hält (Fehler 32). Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.";
