@@ -122,11 +122,14 @@ TEST(SettingsFileWrite, IsTriedAgainWhileAnotherProgramHoldsTheFileAndKeepsItHid
         EXPECT_EQ(testing::Entries(app.path()), Names{"quorbel.ini"});
     }
     EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    win::UniqueHandle none;
+    // Nor is a read-only file or one that is not there waited for, as if another program held it.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    win::UniqueHandle held = testing::Hold(app / "quorbel.ini");
     int pauses = 0;
-    EXPECT_TRUE(
-        platform::InputFile(app / "fehlt.ini", testing::CountingPauses(none, pauses, false)).failure());
-    EXPECT_EQ(pauses, 0) << "a file that is not there is not tried again";
+    const platform::WhileHeld counting = testing::CountingPauses(held, pauses, false);
+    EXPECT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Neu", counting).failure.code, 5u);  // denied
+    EXPECT_TRUE(platform::InputFile(app / "fehlt.ini", counting).failure());
+    EXPECT_EQ(pauses, 0);
 }
 #endif
 
