@@ -13,17 +13,21 @@ int ClampedLength(std::size_t size) {
     return size > INT_MAX ? INT_MAX : static_cast<int>(size);
 }
 
+std::wstring Decode(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int length = ClampedLength(bytes.size());
+    const int needed = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), needed);
+    return wide;
+}
+
 }  // namespace
 
 std::wstring Widen(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length = ClampedLength(text.size());
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed);
-    return wide;
+    return Decode(CP_UTF8, text);
 }
 
 std::string Narrow(std::wstring_view text) {
@@ -87,15 +91,7 @@ std::optional<std::string> ToAnsi(std::string_view text) {
 }
 
 std::string FromAnsi(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int length = ClampedLength(bytes.size());
-    // cppcheck-suppress invalidLifetime ; it mistakes ToAnsi's round-trip check for a dangling view
-    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), needed);
-    return Narrow(wide);
+    return Narrow(Decode(CP_ACP, bytes));
 }
 
 }  // namespace quorbel::platform
