@@ -18,13 +18,9 @@ using testing::TestFolder;
 using namespace std::string_literals;
 using Names = std::vector<std::string>;
 
-std::string Read(const TestFolder& app) {
-    return SettingsFile::ReadActiveDataset(app.path()).activeDataset;
-}
-
 TEST(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
     TestFolder app;
-    EXPECT_EQ(Read(app), "");
+    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "");
     EXPECT_FALSE(testing::Exists(app / "quorbel.ini")) << "reading made the file";
     // Bytes on disk (umlauts in Windows-1252) and the active dataset they give.
     const std::pair<std::string, std::string> cases[] = {
@@ -47,7 +43,7 @@ TEST(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
     };
     for (const auto& [bytes, expected] : cases) {
         testing::WriteBytes(app / "quorbel.ini", bytes);
-        EXPECT_EQ(Read(app), expected) << bytes.substr(0, 80);
+        EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, expected) << bytes.substr(0, 80);
     }
 }
 
@@ -77,7 +73,8 @@ TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContentWhateverLi
 
     testing::fs::remove(testing::PathOf(app / "quorbel.ini"));
     testing::MakeFolders(app / "quorbel.ini");
-    EXPECT_EQ(Read(app), "") << "a folder in the file's place";
+    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "")
+        << "a folder in the file's place";
     EXPECT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Failed);
     EXPECT_EQ(testing::Entries(app.path()), Names{"quorbel.ini"});
     // A game folder that cannot take the temporary file.
