@@ -19,7 +19,13 @@ struct Releaser {
 template <typename Handle, auto Release>
 using Owned = std::unique_ptr<std::remove_pointer_t<Handle>, Releaser<Handle, Release>>;
 
+// A registered wait ends only once its callback has returned, so nothing it uses goes before it.
+inline void UnregisterWaitAndItsCallback(HANDLE wait) noexcept {
+    UnregisterWaitEx(wait, INVALID_HANDLE_VALUE);
+}
+
 using UniqueHandle = Owned<HANDLE, &CloseHandle>;
+using UniqueWait = Owned<HANDLE, &UnregisterWaitAndItsCallback>;
 using UniqueSearch = Owned<HANDLE, &FindClose>;
 using UniqueFont = Owned<HFONT, &DeleteObject>;
 using UniqueBitmap = Owned<HBITMAP, &DeleteObject>;

@@ -1,9 +1,12 @@
-// The host half of the platform layer's text: lower-casing by Unicode, and Windows-1252 for the settings
-// file.
+// The host half of the platform layer's text: lower-casing by Unicode, Windows-1252 for the settings file,
+// and the C library's description of an error.
 #include <locale.h>
 #include <wctype.h>
 
-#include "core/platform.h"
+#include <cstring>
+
+#include "core/failure.h"
+#include "core/platform_text.h"
 
 namespace quorbel::platform {
 namespace {
@@ -95,6 +98,10 @@ locale_t UnicodeLocale() {
 }
 
 }  // namespace
+
+Failure DescribeError(std::uint32_t code) {
+    return {code, std::strerror(static_cast<int>(code))};
+}
 
 std::string ToLower(std::string_view text) {
     const locale_t locale = UnicodeLocale();

@@ -1,10 +1,12 @@
-// The Windows half of the platform layer's text: UTF-8 inside, UTF-16 at the W functions, and the system's
-// ANSI code page for the bytes of quorbel.ini.
+// The Windows half of the platform layer's text: UTF-8 inside, UTF-16 at the W functions, the system's ANSI
+// code page for the bytes of quorbel.ini, and the system's own description of an error.
 #include <windows.h>
 
 #include <climits>
+#include <iterator>
 
-#include "core/platform.h"
+#include "core/failure.h"
+#include "core/platform_text.h"
 
 namespace quorbel::platform {
 namespace {
@@ -92,6 +94,20 @@ std::optional<std::string> ToAnsi(std::string_view text) {
 
 std::string FromAnsi(std::string_view bytes) {
     return Narrow(Decode(CP_ACP, bytes));
+}
+
+Failure DescribeError(std::uint32_t code) {
+    wchar_t buffer[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                  0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    while (length > 0 &&
+           (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' ')) {
+        --length;
+    }
+    if (length == 0) {
+        return {code, "Unbekannter Fehler"};
+    }
+    return {code, Narrow(std::wstring_view(buffer, length))};
 }
 
 }  // namespace quorbel::platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform.h"
+#include "core/platform_text.h"
 #include "core/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

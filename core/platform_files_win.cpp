@@ -1,11 +1,10 @@
 // The Windows half of the platform layer's files and folders, by the W functions only, with UTF-8 converted
-// at each call. Processes are in platform_process_win.cpp, text in platform_text_win.cpp.
+// at each call.
 #include <windows.h>
 
-#include <iterator>
-
 #include "core/handles_win.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_text.h"
 
 namespace quorbel::platform {
 namespace {
@@ -43,36 +42,6 @@ DWORD TryWhileHeld(const std::wstring& path, const WhileHeld& whileHeld, Attempt
 
 DWORD ErrorOf(BOOL succeeded) {
     return succeeded != FALSE ? ERROR_SUCCESS : GetLastError();
-}
-
-struct TemporaryFile {
-    win::UniqueHandle file;
-    std::wstring name;
-    DWORD error = ERROR_SUCCESS;
-};
-
-// A new, empty file beside path ("<path>.<process id>-<n>.tmp") with a name nothing else uses: a leftover
-// of any kind at one name (a file, a read-only one, a folder) only moves the choice on to the next.
-TemporaryFile CreateTemporaryBeside(const std::string& path) {
-    const std::string stem = path + "." + std::to_string(GetCurrentProcessId()) + "-";
-    TemporaryFile temporary;
-    for (int candidate = 0; candidate < 100; ++candidate) {
-        temporary.name = FilePath(stem + std::to_string(candidate) + ".tmp");
-        temporary.file = win::OwnFileHandle<win::UniqueHandle>(CreateFileW(
-            temporary.name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (temporary.file) {
-            return temporary;
-        }
-        temporary.error = GetLastError();
-        // A folder at the name answers access denied too; a folder that takes no file at all stops the
-        // search.
-        const bool taken = temporary.error == ERROR_FILE_EXISTS || temporary.error == ERROR_ALREADY_EXISTS ||
-                           GetFileAttributesW(temporary.name.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (!taken) {
-            break;
-        }
-    }
-    return temporary;
 }
 
 DWORD WriteAll(HANDLE file, std::string_view bytes) {
@@ -146,22 +115,12 @@ std::wstring FilePath(const std::string& path) {
     return L"\\\\?\\" + full;
 }
 
-Failure DescribeError(std::uint32_t code) {
-    wchar_t buffer[512];
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                                  0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-    while (length > 0 &&
-           (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' ')) {
-        --length;
-    }
-    if (length == 0) {
-        return {code, "Unbekannter Fehler"};
-    }
-    return {code, Narrow(std::wstring_view(buffer, length))};
-}
-
 bool HeldByAnotherProgram(const Failure& failure) {
     return failure.code == ERROR_SHARING_VIOLATION || failure.code == ERROR_LOCK_VIOLATION;
+}
+
+bool RefusesWriting(const Failure& failure) {
+    return failure.code == ERROR_ACCESS_DENIED || failure.code == ERROR_WRITE_PROTECT;
 }
 
 std::optional<std::uint64_t> FileSize(const std::string& path) {
@@ -173,6 +132,15 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
         return 0;
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::int64_t> ModifiedTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(FilePath(path).c_str(), GetFileExInfoStandard, &data) == FALSE) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                     data.ftLastWriteTime.dwLowDateTime);
 }
 
 InputFile::InputFile(const std::string& path, const WhileHeld& whileHeld) : whileHeld_(whileHeld) {
@@ -211,34 +179,73 @@ std::size_t InputFile::read(char* buffer, std::size_t capacity) {
     return got;
 }
 
-Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld& whileHeld) {
-    const std::wstring target = FilePath(path);
+Replacement::Replacement(const std::string& path, std::string_view bytes) : path_(path) {
+    // A name nothing else uses: a leftover of any kind at one name (a file, a read-only one, a folder) only
+    // moves the choice on to the next.
+    const std::string stem = path + "." + std::to_string(GetCurrentProcessId()) + "-";
+    win::UniqueHandle file;
+    DWORD error = ERROR_SUCCESS;
+    for (int candidate = 0; candidate < 100 && !file; ++candidate) {
+        temporary_ = stem + std::to_string(candidate) + ".tmp";
+        const std::wstring name = FilePath(temporary_);
+        file = win::OwnFileHandle<win::UniqueHandle>(
+            CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = file ? ERROR_SUCCESS : GetLastError();
+        // A folder at the name answers access denied too; a folder that takes no file at all stops the
+        // search.
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                           (!file && GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!file && !taken) {
+            break;
+        }
+    }
+    if (!file) {
+        temporary_.clear();
+        failure_ = DescribeError(error);
+    } else if (const DWORD written = WriteAll(file.get(), bytes); written != ERROR_SUCCESS) {
+        failure_ = DescribeError(written);
+    }
+}
+
+Replacement::~Replacement() {
+    if (!done_ && !temporary_.empty()) {
+        DeleteFileW(FilePath(temporary_).c_str());
+    }
+}
+
+Outcome Replacement::commit(const WhileHeld& whileHeld) {
+    if (failure_ || done_) {
+        return failure_;
+    }
+    const std::wstring target = FilePath(path_);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     // Neither a read-only file nor a folder in the file's place is replaced.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return DescribeError(ERROR_ACCESS_DENIED);
     }
-    TemporaryFile temporary = CreateTemporaryBeside(path);
-    if (!temporary.file) {
-        return DescribeError(temporary.error);
+    const std::wstring temporary = FilePath(temporary_);
+    const DWORD error =
+        TryWhileHeld(target, whileHeld, [&] { return PutInPlace(temporary, target, attributes); });
+    // The temporary file stays where it holds the only copy of the content: the file was there, and the
+    // replace removed it without putting the new one in its place.
+    done_ = error == ERROR_SUCCESS || (attributes != INVALID_FILE_ATTRIBUTES &&
+                                       GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES);
+    if (error != ERROR_SUCCESS) {
+        return DescribeError(error);
     }
-    const DWORD written = WriteAll(temporary.file.get(), bytes);
-    temporary.file.reset();
-    const DWORD error = written != ERROR_SUCCESS ? written : TryWhileHeld(target, whileHeld, [&] {
-        return PutInPlace(temporary.name, target, attributes);
-    });
-    if (error == ERROR_SUCCESS) {
-        return std::nullopt;
+    return std::nullopt;
+}
+
+Outcome MoveToFreeName(const std::string& from, const std::string& to) {
+    if (MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(), MOVEFILE_WRITE_THROUGH) == FALSE) {
+        return DescribeError(GetLastError());
     }
-    // The temporary file goes, unless it holds the only copy of the line: the file was there, and the replace
-    // removed it without putting the new one in its place.
-    const bool onlyCopy = written == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES &&
-                          GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
-    if (!onlyCopy) {
-        DeleteFileW(temporary.name.c_str());
-    }
-    return DescribeError(error);
+    return std::nullopt;
+}
+
+void RemoveFile(const std::string& path) {
+    DeleteFileW(FilePath(path).c_str());
 }
 
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
@@ -257,6 +264,20 @@ std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
         }
     } while (FindNextFileW(search.get(), &data) != FALSE);
     return entries;
+}
+
+std::optional<std::string> FolderIdentity(const std::string& folder) {
+    const auto opened = win::OwnFileHandle<win::UniqueHandle>(
+        CreateFileW(FilePath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!opened || GetFileInformationByHandle(opened.get(), &information) == FALSE) {
+        return std::nullopt;
+    }
+    return std::to_string(information.dwVolumeSerialNumber) + ":" +
+           std::to_string((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+                          information.nFileIndexLow);
 }
 
 }  // namespace quorbel::platform

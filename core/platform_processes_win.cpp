@@ -2,8 +2,12 @@
 // the game and the dataset scripts without waiting for them.
 #include <windows.h>
 
+#include <utility>
+
 #include "core/handles_win.h"
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_processes.h"
+#include "core/platform_text.h"
 
 namespace quorbel::platform {
 
@@ -35,50 +39,94 @@ std::string ExecutablePath() {
 
 namespace {
 
-Outcome Start(const wchar_t* program, std::wstring commandLine, ShowState show) {
+// The process's handle, or the reason it did not start.
+struct Started {
+    Outcome failure;
+    win::UniqueHandle process;
+};
+
+Started Start(const wchar_t* program, std::wstring commandLine, WORD show) {
     // A process cannot start in a folder whose path is longer than MAX_PATH allows; Windows and Wine would
     // start it somewhere else, and a script working in the wrong folder is worse than none.
     if (GetCurrentDirectoryW(0, nullptr) > MAX_PATH - 1) {
-        return DescribeError(ERROR_FILENAME_EXCED_RANGE);
+        return {DescribeError(ERROR_FILENAME_EXCED_RANGE), nullptr};
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    startup.wShowWindow = show;
     PROCESS_INFORMATION process{};
     if (CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process) == FALSE) {
-        return DescribeError(GetLastError());
+        return {DescribeError(GetLastError()), nullptr};
     }
-    // Never waited for: the handles go at once.
     const win::UniqueHandle thread(process.hThread);
-    const win::UniqueHandle started(process.hProcess);
-    return std::nullopt;
+    return {std::nullopt, win::UniqueHandle(process.hProcess)};
+}
+
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
 }
 
 }  // namespace
 
 Outcome StartProcess(const std::string& path, ShowState show) {
     // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
-    // in front of it.
-    return Start(nullptr, L"\"" + Widen(path) + L"\"", show);
+    // in front of it. Never waited for: its handle goes at once.
+    return Start(nullptr, L"\"" + Widen(path) + L"\"",
+                 show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL)
+        .failure;
 }
 
-Outcome StartScript(const std::string& folder, std::string_view scriptName) {
+Process::~Process() {
+    const win::UniqueHandle closedHere(handle_ != kNone ? AsHandle(handle_) : nullptr);
+}
+
+Process::Process(Process&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), exitCode_(other.exitCode_) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        Process old(std::move(*this));
+        handle_ = std::exchange(other.handle_, kNone);
+        exitCode_ = other.exitCode_;
+    }
+    return *this;
+}
+
+std::optional<std::uint32_t> Process::exitCode() {
+    DWORD code = 0;
+    // STILL_ACTIVE is also a code a process may end with; only the handle tells whether it has.
+    if (!exitCode_ && handle_ != kNone && WaitForSingleObject(AsHandle(handle_), 0) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(AsHandle(handle_), &code) != FALSE) {
+        exitCode_ = code;
+    }
+    return exitCode_;
+}
+
+StartedScript StartScript(const std::string& folder, std::string_view scriptName) {
     // cmd would start happily and only then miss the script, so look first.
     const DWORD attributes = GetFileAttributesW(FilePath(JoinPath(folder, scriptName)).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND);
+        return {DescribeError(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_FILE_NOT_FOUND),
+                {}};
     }
     // The system's own cmd runs the script by its name in the current folder: the full path never passes
     // through cmd's parser, which would expand a folder name's % or ! and split it at & or ^.
     wchar_t system[MAX_PATH];
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        return DescribeError(GetLastError());
+        return {DescribeError(GetLastError()), {}};
     }
     const std::wstring interpreter = std::wstring(system, length) + L"\\cmd.exe";
-    return Start(interpreter.c_str(), L"cmd.exe /d /v:off /c .\\" + Widen(scriptName), ShowState::Minimised);
+    // Minimised in the taskbar, and the keyboard stays with the tool: keys meant for it must never answer the
+    // script's own questions (xcopy's "overwrite?", pause) in a window nobody sees.
+    Started started =
+        Start(interpreter.c_str(), L"cmd.exe /d /v:off /c .\\" + Widen(scriptName), SW_SHOWMINNOACTIVE);
+    if (started.failure) {
+        return {std::move(started.failure), Process()};
+    }
+    return {std::nullopt, Process(reinterpret_cast<std::intptr_t>(started.process.release()))};
 }
 
 }  // namespace quorbel::platform

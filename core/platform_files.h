@@ -1,5 +1,5 @@
-// The few file, folder and process operations the switching core needs. Text is UTF-8 throughout;
-// platform_win.cpp maps every call onto the W functions, platform_posix.cpp onto POSIX for the host build.
+// The file and folder operations the switching core needs. Paths are UTF-8; platform_files_win.cpp maps
+// every call onto the W functions, platform_files_posix.cpp onto POSIX for the host build.
 #pragma once
 
 #include <chrono>
@@ -12,16 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/failure.h"
+
 namespace quorbel::platform {
-
-// What went wrong, as the system reports it: its error code and its own description.
-struct Failure {
-    std::uint32_t code = 0;
-    std::string description;
-};
-
-// Empty when the operation succeeded.
-using Outcome = std::optional<Failure>;
 
 #ifdef _WIN32
 inline constexpr std::string_view kSeparator = "\\";
@@ -38,12 +31,13 @@ inline std::string JoinPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
-// The failure the system reports for an error code (GetLastError on Windows, errno elsewhere).
-Failure DescribeError(std::uint32_t code);
-
 // True when the failure means that another program holds the file open: a virus scanner, a backup or a
 // cloud-sync tool, as a rule only for a moment.
 bool HeldByAnotherProgram(const Failure& failure);
+
+// True when the failure means that nothing may be written there at all: no rights to the folder (a game
+// under "Program Files" for a standard user), or a write-protected medium.
+bool RefusesWriting(const Failure& failure);
 
 // How long opening or replacing a file is tried again while another program holds it: the number of
 // further tries, and the pause before each. Tests put their own pause here to act between the tries.
@@ -52,8 +46,11 @@ struct WhileHeld {
     std::function<void()> pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(250)); };
 };
 
-// Size in bytes; empty when the entry is missing or cannot be queried.
+// Size in bytes (0 for a folder); empty when the entry is missing or cannot be queried.
 std::optional<std::uint64_t> FileSize(const std::string& path);
+
+// Seconds since the epoch of the last write; empty when the entry is missing.
+std::optional<std::int64_t> ModifiedTime(const std::string& path);
 
 // A file opened for reading, closed when it goes out of scope.
 class InputFile {
@@ -75,12 +72,38 @@ class InputFile {
     WhileHeld whileHeld_;
 };
 
-// Replaces the file's whole content in one step: the bytes go to a temporary file of a name of its own
-// beside it, which then takes the file's place, so a failure leaves the previous content as it was (or,
-// where the system removed the file and could not put the new one there, the new one beside it). The
-// file keeps its attributes. A file marked read-only, or a folder in its place, is refused, as Windows
-// would refuse the first to anyone but an administrator.
-Outcome ReplaceFileContent(const std::string& path, std::string_view bytes, const WhileHeld& whileHeld = {});
+// A file's whole new content, written first to a temporary file of a name of its own beside it
+// ("<path>.<process id>-<n>.tmp"), which then takes the file's place in one step. So a failure leaves the
+// previous content as it was (or, where the system removed the file and could not put the new one there,
+// the new one beside it), and a folder that takes no file at all is known before anything else is done.
+class Replacement {
+  public:
+    // Makes the temporary file and writes the bytes to it; failure() tells why that did not work.
+    Replacement(const std::string& path, std::string_view bytes);
+    // The temporary file goes unless it took the file's place or holds the only copy of the content.
+    ~Replacement();
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    const Outcome& failure() const noexcept { return failure_; }
+
+    // Puts the temporary file in the file's place. The file keeps its attributes. A file marked read-only,
+    // or a folder in its place, is refused, as Windows would refuse the first to anyone but an
+    // administrator.
+    Outcome commit(const WhileHeld& whileHeld = {});
+
+  private:
+    std::string path_;
+    std::string temporary_;
+    Outcome failure_;
+    bool done_ = false;
+};
+
+// Moves a file to a name where nothing is, never over another file.
+Outcome MoveToFreeName(const std::string& from, const std::string& to);
+
+// Removes a plain file; a folder or a read-only file stays.
+void RemoveFile(const std::string& path);
 
 struct FolderEntry {
     std::string name;
@@ -92,32 +115,11 @@ struct FolderEntry {
 // Ends with what was found so far when the listing fails part-way.
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder);
 
-Outcome SetCurrentFolder(const std::string& path);
-
-// The full path of the running program, as the system reports it.
-std::string ExecutablePath();
-
-enum class ShowState { Minimised, Normal };
-
-// Starts exactly the named file as a separate process, with no arguments, and does not wait for it.
-// The process inherits the current folder.
-Outcome StartProcess(const std::string& path, ShowState show);
-
-// Starts the script of that name in the current folder, which the caller has made the script's folder,
-// minimised and without waiting. Fails when the script is not there.
-Outcome StartScript(const std::string& folder, std::string_view scriptName);
-
-// Lower-cases by the system locale, letters with diacritics included.
-std::string ToLower(std::string_view text);
-
-// Conversion to and from the single-byte code page of the settings file (the system's ANSI code page on
-// Windows, Windows-1252 elsewhere). ToAnsi is empty when a character has no exact counterpart.
-std::optional<std::string> ToAnsi(std::string_view text);
-std::string FromAnsi(std::string_view bytes);
+// What names the folder itself, however it is reached (another drive letter, a link, a junction): the
+// volume and the file index on Windows, the device and the inode elsewhere. Empty when it cannot be opened.
+std::optional<std::string> FolderIdentity(const std::string& folder);
 
 #ifdef _WIN32
-std::wstring Widen(std::string_view text);
-std::string Narrow(std::wstring_view text);
 // The path as the W file functions take it: extended (\\?\) past MAX_PATH, which needs a full path.
 std::wstring FilePath(const std::string& path);
 #endif
