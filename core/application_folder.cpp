@@ -1,6 +1,8 @@
 #include "core/application_folder.h"
 
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_processes.h"
+#include "core/platform_text.h"
 
 namespace quorbel {
 
@@ -30,9 +32,13 @@ std::string GamePath(const std::string& appFolder) {
 }
 
 std::uint64_t InstanceKey(const std::string& appFolder) {
+    // The same folder reached through another drive letter, subst, a junction or a link is the same game
+    // folder; only one that cannot be opened is known by its path alone.
+    const auto identity = platform::FolderIdentity(appFolder);
+    const std::string name = identity ? "folder " + *identity : "path " + platform::ToLower(appFolder);
     // FNV-1a: stable across runs and builds, which a mutex name shared by two processes needs.
     std::uint64_t key = 0xcbf29ce484222325ULL;
-    for (const char c : platform::ToLower(appFolder)) {
+    for (const char c : name) {
         key = (key ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
     }
     return key;

@@ -18,7 +18,7 @@ std::string ApplicationFolder();
 // The game: the application folder followed by "glenmarra.exe".
 std::string GamePath(const std::string& appFolder);
 
-// The same number for every spelling of the folder in letter case: one tool runs per game folder.
+// The same number for the folder however it is reached: one tool runs per game folder.
 std::uint64_t InstanceKey(const std::string& appFolder);
 
 }  // namespace quorbel

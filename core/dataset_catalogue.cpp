@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_text.h"
 
 namespace quorbel::DatasetCatalogue {
 namespace {

@@ -1,7 +1,10 @@
 #include "core/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "core/platform_text.h"
 
 namespace quorbel {
 namespace {
@@ -13,7 +16,65 @@ char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<std::string> Leftovers(const std::string& appFolder) {
+    std::vector<std::string> names;
+    for (const platform::FolderEntry& entry :
+         platform::ListVisibleEntries(appFolder + std::string(platform::kSeparator))) {
+        if (!entry.isFolder && SettingsFile::IsLeftoverName(entry.name)) {
+            names.push_back(platform::JoinPath(appFolder, entry.name));
+        }
+    }
+    return names;
+}
+
+// The newest temporary file takes the place of a file that a broken-off save removed.
+void RecoverLeftover(const std::string& appFolder, const std::string& path) {
+    std::optional<std::int64_t> newestTime;
+    std::string newest;
+    for (const std::string& leftover : Leftovers(appFolder)) {
+        const auto time = platform::ModifiedTime(leftover);
+        if (time && (!newestTime || *time > *newestTime)) {
+            newestTime = time;
+            newest = leftover;
+        }
+    }
+    if (!newest.empty()) {
+        platform::MoveToFreeName(newest, path);
+    }
+}
+
 }  // namespace
+
+PendingSave::PendingSave(const std::string& appFolder, std::string_view datasetName)
+    : PendingSave(appFolder, platform::ToAnsi(std::string(kKey) + std::string(datasetName) + "\r\n")) {}
+
+// A line the code page cannot hold is not saved, but the folder is still tried with an empty file.
+PendingSave::PendingSave(const std::string& appFolder, const std::optional<std::string>& line)
+    : appFolder_(appFolder),
+      representable_(line.has_value()),
+      replacement_(SettingsFile::SettingsPath(appFolder), line.value_or("")) {}
+
+bool PendingSave::folderRefusesWriting() const {
+    return replacement_.failure() && platform::RefusesWriting(*replacement_.failure());
+}
+
+SaveResult PendingSave::commit(const platform::WhileHeld& whileHeld) {
+    if (!representable_) {
+        return {SaveResult::Kind::NotRepresentable, {}};
+    }
+    if (auto failure = replacement_.commit(whileHeld)) {
+        return {SaveResult::Kind::Failed, std::move(*failure)};
+    }
+    for (const std::string& leftover : Leftovers(appFolder_)) {
+        platform::RemoveFile(leftover);
+    }
+    return {};
+}
 
 void KeyLineScanner::feed(std::string_view bytes) {
     for (char c : bytes) {
@@ -59,9 +120,24 @@ std::string SettingsPath(const std::string& appFolder) {
     return platform::JoinPath(appFolder, kFileName);
 }
 
+bool IsLeftoverName(std::string_view name) {
+    const std::string_view prefix = "quorbel.ini.", suffix = ".tmp";
+    if (!name.starts_with(prefix) || !name.ends_with(suffix)) {
+        return false;
+    }
+    const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const std::size_t dash = middle.find('-');
+    return dash != std::string_view::npos && AllDigits(middle.substr(0, dash)) &&
+           AllDigits(middle.substr(dash + 1));
+}
+
 ReadResult ReadActiveDataset(const std::string& appFolder, const platform::WhileHeld& whileHeld) {
     const std::string path = SettingsPath(appFolder);
-    const auto size = platform::FileSize(path);
+    auto size = platform::FileSize(path);
+    if (!size) {
+        RecoverLeftover(appFolder, path);
+        size = platform::FileSize(path);
+    }
     if (!size || *size == 0) {
         return {};
     }
@@ -71,22 +147,14 @@ ReadResult ReadActiveDataset(const std::string& appFolder, const platform::While
     while (const std::size_t got = file.read(buffer.data(), buffer.size())) {
         scanner.feed(std::string_view(buffer.data(), got));
     }
-    return {platform::ToLower(platform::FromAnsi(scanner.finish())), file.failure()};
+    std::string recorded = platform::FromAnsi(scanner.finish());
+    std::string active = platform::ToLower(recorded);
+    return {std::move(recorded), std::move(active), file.failure()};
 }
 
 SaveResult WriteActiveDataset(const std::string& appFolder, std::string_view datasetName,
                               const platform::WhileHeld& whileHeld) {
-    std::string line(kKey);
-    line += datasetName;
-    line += "\r\n";
-    const auto bytes = platform::ToAnsi(line);
-    if (!bytes) {
-        return {SaveResult::Kind::NotRepresentable, {}};
-    }
-    if (auto failure = platform::ReplaceFileContent(SettingsPath(appFolder), *bytes, whileHeld)) {
-        return {SaveResult::Kind::Failed, std::move(*failure)};
-    }
-    return {};
+    return PendingSave(appFolder, datasetName).commit(whileHeld);
 }
 
 }  // namespace SettingsFile

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
 
 namespace quorbel {
 
@@ -31,7 +32,8 @@ class KeyLineScanner {
 };
 
 struct ReadResult {
-    std::string activeDataset;  // lower-cased; empty when the file names none
+    std::string recorded;       // the name as the file has it; empty when the file names none
+    std::string activeDataset;  // the same, lower-cased
     platform::Outcome failure;  // why the file, though there, could not be read (to its end)
 };
 
@@ -41,13 +43,37 @@ struct SaveResult {
     platform::Failure failure;  // set when kind is Failed
 };
 
+// A save made ready before anything else is done: the new line already lies in a temporary file in the game
+// folder, and only its move into the file's place is left. So a game folder that takes no file at all is
+// known before a script is started that the tool could then not record.
+class PendingSave {
+  public:
+    PendingSave(const std::string& appFolder, std::string_view datasetName);
+
+    // No rights to the game folder, or a write-protected medium: nothing can be recorded there.
+    bool folderRefusesWriting() const;
+    // Puts the line in place; a successful save also removes what broken-off saves left behind.
+    SaveResult commit(const platform::WhileHeld& whileHeld = {});
+
+  private:
+    PendingSave(const std::string& appFolder, const std::optional<std::string>& line);
+
+    std::string appFolder_;
+    bool representable_;
+    platform::Replacement replacement_;
+};
+
 namespace SettingsFile {
 
 std::string SettingsPath(const std::string& appFolder);
 
-// The recorded dataset name, lower-cased; none when the file is missing, empty or names none. A file that
-// is there but cannot be opened gives none and the failure; one that fails part-way gives what was read
-// before it, and the failure.
+// "quorbel.ini.<process id>-<n>.tmp": a save's temporary file, left behind only when the save was broken off.
+bool IsLeftoverName(std::string_view name);
+
+// The recorded dataset name; none when the file is missing, empty or names none. A file that is there but
+// cannot be opened gives none and the failure; one that fails part-way gives what was read before it, and
+// the failure. A missing file whose save was broken off between the two names comes back first: the newest
+// of its temporary files takes its place.
 ReadResult ReadActiveDataset(const std::string& appFolder, const platform::WhileHeld& whileHeld = {});
 
 // Replaces the file with "pfad=<name>" CR LF in the code page. A name the code page cannot hold is not

@@ -2,18 +2,10 @@
 
 #include <utility>
 
+#include "core/application_folder.h"
 #include "core/dataset_catalogue.h"
-#include "core/platform.h"
-#include "core/settings_file.h"
 
 namespace quorbel {
-namespace {
-
-std::string FailureText(const platform::Failure& failure) {
-    return failure.description + " (Fehler " + std::to_string(failure.code) + ")";
-}
-
-}  // namespace
 
 SwitchController::SwitchController(std::string appFolder, platform::WhileHeld whileHeld)
     : appFolder_(std::move(appFolder)), whileHeld_(std::move(whileHeld)) {}
@@ -29,21 +21,35 @@ void SwitchController::initialise() {
                              : ": " + FailureText(*read.failure)) +
                        ". Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.");
     }
+    // Run from inside the zip or from the downloads, the tool would show an empty list and nothing else.
+    if (!platform::FileSize(GamePath(appFolder_)) &&
+        !platform::FileSize(DatasetCatalogue::DatasetRoot(appFolder_))) {
+        log_.push_back("Weder glenmarra.exe noch der Ordner quorbel liegt in " + appFolder_ +
+                       ". Quorbel gehört in den Ordner des Spiels, neben glenmarra.exe.");
+    }
     leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
     if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, read.activeDataset)) {
         // Selecting the entry offers install, as a pick by the player would; the installed state takes it
         // back.
         selectLeague(static_cast<int>(*position));
-        cboligaEnabled_ = false;
-        btnrestoreEnabled_ = true;
-        btnpatchenEnabled_ = false;
+        enter(SwitchState::Installed);
+    } else if (!read.activeDataset.empty()) {
+        // Still installed, but its folder is gone: another install now would take its data for the game's.
+        unlisted_ = read.recorded;
+        log_.push_back("quorbel.ini nennt '" + unlisted_ +
+                       "' als eingesetzt, doch dieser Datensatz fehlt im Ordner quorbel. Seinen Ordner "
+                       "zurücklegen, Quorbel neu starten und das Original wiederherstellen; wie, steht in "
+                       "LIESMICH.txt.");
     }
 }
 
 void SwitchController::selectLeague(int index) {
+    if (state_ == SwitchState::Installed) {
+        return;  // the list is locked: restore must take the dataset that is installed
+    }
     selectedIndex_ = index;
     if (index >= 0) {
-        btnpatchenEnabled_ = true;
+        enter(SwitchState::Selected);
     }
 }
 
@@ -55,33 +61,64 @@ const std::string* SwitchController::selectedName() const noexcept {
 }
 
 void SwitchController::install() {
-    const std::string* name = selectedName();
-    if (name == nullptr) {
-        return;
+    if (const std::string* name = selectedName()) {
+        log_.push_back("Installieren von '" + *name + "'");
+        if (runScript(*name, "inst.bat", *name)) {
+            enter(SwitchState::Installed);
+        }
     }
-    log_.push_back("Installieren von '" + *name + "'");
-    if (!startScript(*name, "inst.bat")) {
-        return;
-    }
-    cboligaEnabled_ = false;
-    btnrestoreEnabled_ = true;
-    btnpatchenEnabled_ = false;
-    record(*name);
 }
 
 void SwitchController::restore() {
-    const std::string* name = selectedName();
-    if (name == nullptr) {
-        return;
+    if (const std::string* name = selectedName()) {
+        log_.push_back("Deinstallieren von '" + *name + "'");
+        if (runScript(*name, "clear.bat", "")) {
+            enter(SwitchState::Selected);
+        }
     }
-    log_.push_back("Deinstallieren von '" + *name + "'");
-    if (!startScript(*name, "clear.bat")) {
-        return;
+}
+
+bool SwitchController::scriptRunning() {
+    if (!script_) {
+        return false;
     }
-    cboligaEnabled_ = true;
-    btnrestoreEnabled_ = false;
-    btnpatchenEnabled_ = true;
-    record("");
+    const auto code = script_->process.exitCode();
+    if (!code) {
+        return true;
+    }
+    if (*code != 0) {
+        log_.push_back(script_->scriptName + " von '" + script_->datasetName +
+                       "' endete mit dem Fehlercode " + std::to_string(*code) +
+                       ". Was das heißt, steht in LIESMICH.txt.");
+    }
+    script_.reset();
+    return false;
+}
+
+bool SwitchController::runScript(const std::string& datasetName, std::string_view scriptName,
+                                 std::string_view recorded) {
+    // Two scripts at once mix their copies: a restore would take back what the install still copies.
+    if (scriptRunning()) {
+        log_.push_back(
+            script_->scriptName + " von '" + script_->datasetName +
+            "' läuft noch. Sein Fenster ist unten in der Taskleiste; wartet es dort auf eine Taste, "
+            "sie dort drücken. Erst wenn es sich geschlossen hat, noch einmal versuchen.");
+        return false;
+    }
+    // A script started where the tool cannot record it would leave the next start believing the other state.
+    PendingSave save(appFolder_, recorded);
+    if (save.folderRefusesWriting()) {
+        log_.push_back(
+            "Quorbel darf im Spielordner nicht schreiben, deshalb wurde nichts gestartet. Was zu tun ist, "
+            "steht in LIESMICH.txt unter \"Spielordner nicht beschreibbar\".");
+        return false;
+    }
+    if (!startScript(datasetName, scriptName)) {
+        return false;
+    }
+    unlisted_.clear();
+    report(save.commit(whileHeld_), recorded);
+    return true;
 }
 
 bool SwitchController::startScript(const std::string& datasetName, std::string_view scriptName) {
@@ -96,15 +133,14 @@ bool SwitchController::startScript(const std::string& datasetName, std::string_v
         refusal =
             "Der Ordner liegt auf einem Netzwerkpfad (\\\\…), von dem Windows keine Stapeldateien "
             "startet. Bitte den Spielordner über einen Laufwerksbuchstaben öffnen.";
-    } else {
+    } else if (const platform::Outcome failure = platform::SetCurrentFolder(folder)) {
         // Never start a script from the wrong folder: what it copies is relative to its own.
-        platform::Outcome failure = platform::SetCurrentFolder(folder);
-        if (!failure) {
-            failure = platform::StartScript(folder, scriptName);
-        }
-        if (failure) {
-            refusal = FailureText(*failure);
-        }
+        refusal = FailureText(*failure);
+    } else if (platform::StartedScript started = platform::StartScript(folder, scriptName); started.failure) {
+        refusal = FailureText(*started.failure);
+    } else {
+        script_ = std::make_unique<RunningScript>(
+            RunningScript{std::string(scriptName), datasetName, std::move(started.process)});
     }
     // Whatever happened, the game started later inherits the application folder.
     platform::SetCurrentFolder(appFolder_);
@@ -115,13 +151,12 @@ bool SwitchController::startScript(const std::string& datasetName, std::string_v
     return true;
 }
 
-void SwitchController::record(std::string_view datasetName) {
-    const SaveResult saved = SettingsFile::WriteActiveDataset(appFolder_, datasetName, whileHeld_);
+void SwitchController::report(const SaveResult& saved, std::string_view recorded) {
     switch (saved.kind) {
         case SaveResult::Kind::Saved:
             break;
         case SaveResult::Kind::NotRepresentable:
-            log_.push_back("quorbel.ini wurde nicht geändert: Der Name '" + std::string(datasetName) +
+            log_.push_back("quorbel.ini wurde nicht geändert: Der Name '" + std::string(recorded) +
                            "' enthält Zeichen, die die Datei nicht speichern kann.");
             break;
         case SaveResult::Kind::Failed:
