@@ -66,9 +66,25 @@ TEST(ApplicationFolder, IsThePlainFolderOfTheExeAndOneKeyNamesItInAnyLetterCase)
     for (const auto& [exe, folder] : cases) {
         EXPECT_EQ(ApplicationFolderOf(exe), folder);
     }
+    // A folder that cannot be opened is known by its path, in any letter case.
     const std::uint64_t glenmarra = InstanceKey("C:\\Spiele\\Glenmarra \xC3\x84");
     EXPECT_EQ(InstanceKey("c:\\SPIELE\\glenmarra \xC3\xA4"), glenmarra) << "letter case, umlaut included";
     EXPECT_NE(InstanceKey("C:\\Spiele\\Glenmarra \xC3\x84 2"), glenmarra);
+}
+
+// Reached through a link (or on Windows a junction, subst or another drive letter), a game folder is still
+// the same one: two tools there would stack two datasets.
+TEST(ApplicationFolder, OneKeyNamesAFolderHoweverItIsReached) {
+    TestFolder games;
+    const std::string game = games / "Glenmarra", other = games / "Anderes Spiel";
+    testing::MakeFolders(game);
+    testing::MakeFolders(other);
+#ifndef _WIN32  // Wine makes no links; the end-to-end tests start the tool through another drive letter
+    testing::fs::create_directory_symlink(testing::PathOf(game), testing::PathOf(games / "Verkn\xC3\xBCpft"));
+    EXPECT_EQ(InstanceKey(games / "Verkn\xC3\xBCpft"), InstanceKey(game));
+#endif
+    EXPECT_NE(InstanceKey(other), InstanceKey(game));
+    EXPECT_NE(InstanceKey(games / "GLENMARRA"), InstanceKey(games / "Glenmarra 2"));
 }
 
 }  // namespace

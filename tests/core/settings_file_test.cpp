@@ -92,9 +92,34 @@ TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContentWhateverLi
     testing::WriteBytes(app / entries[2], "");
     testing::fs::permissions(testing::PathOf(app / entries[2]), testing::fs::perms::owner_read);
     testing::MakeFolders(app / entries[3]);
+    testing::WriteBytes(app / "quorbel.ini.1-7.tmp", "pfad=Alt\r\n");  // a save of another run, broken off
     ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Saved);
     EXPECT_EQ(testing::ReadBytes(app / "quorbel.ini"), "pfad=Serie A\r\n");
-    EXPECT_EQ(testing::Entries(app.path()), entries) << "the leftovers are untouched, no new one is left";
+    EXPECT_EQ(testing::Entries(app.path()), entries)
+        << "only a plain leftover file goes, and no new one is left";
+}
+
+// A save broken off between the two names (the file removed, the new one not yet in its place) left the only
+// copy of the line in its temporary file: the next start takes the newest such file, and nothing else.
+TEST(SettingsFileRead, TakesTheNewestTemporaryFileOfABrokenOffSaveWhenTheFileIsMissing) {
+    TestFolder app;
+    const auto now = testing::fs::file_time_type::clock::now();
+    const std::pair<std::string, int> files[] = {{"quorbel.ini.12-0.tmp", -2},  {"quorbel.ini.345-1.tmp", -1},
+                                                 {"quorbel.ini.x-1.tmp", 0},    {"quorbel.ini.-1.tmp", 0},
+                                                 {"quorbel.ini.5-.tmp", 0},     {"quorbel.ini.5.tmp", 0},
+                                                 {"quorbel.ini.5-1.tmp.bak", 0}};
+    for (const auto& [name, hours] : files) {
+        testing::WriteBytes(app / name, "pfad=" + name + "\r\n");
+        testing::fs::last_write_time(testing::PathOf(app / name), now + std::chrono::hours(hours));
+    }
+    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "quorbel.ini.345-1.tmp");
+    Names left = testing::Entries(app.path());
+    EXPECT_EQ(left.size(), std::size(files)) << "moved, not copied";
+    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "quorbel.ini.345-1.tmp")
+        << "a file that is there is read as it is";
+    ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "").kind, SaveResult::Kind::Saved);
+    left.erase(std::find(left.begin(), left.end(), "quorbel.ini.12-0.tmp"));
+    EXPECT_EQ(testing::Entries(app.path()), left);
 }
 
 #ifdef _WIN32

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -17,7 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_files.h"
+#include "core/platform_text.h"
 #ifdef _WIN32
 #include "core/handles_win.h"
 #endif
@@ -127,30 +130,45 @@ class TestFolder {
     std::string path_;
 };
 
-// "<app>/quorbel/<folderName>" with an inst.bat and a clear.bat that each leave "<script>.ran" in the folder
-// they run in: a script started in any other folder leaves nothing where the tests look.
+// Asks done every 50 ms until it holds; false when it never did within a generous limit. This waits for
+// another process; it does not time one.
+inline bool WaitFor(const std::function<bool()>& done, int rounds = 600) {
+    for (int attempt = 0; attempt < rounds && !done(); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+// A script that leaves "<script>.ran" in the folder it runs in, so that one started in any other folder
+// leaves nothing where the tests look; then, while a file "hold" lies there, it waits; then it leaves
+// "<script>.done" and ends with the code.
+inline void WriteScript(const std::string& folder, const std::string& script, int exitCode = 0) {
+    const std::string path = platform::JoinPath(folder, script), code = std::to_string(exitCode);
+#ifdef _WIN32
+    WriteBytes(path, "@echo off\r\necho.>" + script +
+                         ".ran\r\n:wait\r\nif exist hold (ping -n 2 127.0.0.1 >nul"
+                         " & goto wait)\r\necho.>" +
+                         script + ".done\r\nexit /b " + code + "\r\n");
+#else
+    WriteBytes(path, "#!/bin/sh\n: > " + script + ".ran\nwhile [ -e hold ]; do sleep 0.05; done\n: > " +
+                         script + ".done\nexit " + code + "\n");
+    fs::permissions(PathOf(path), fs::perms::owner_all);
+#endif
+}
+
+// "<app>/quorbel/<folderName>" with such an inst.bat and clear.bat.
 inline std::string MakeDataset(const std::string& appFolder, std::string_view folderName) {
     const std::string folder = platform::JoinPath(platform::JoinPath(appFolder, "quorbel"), folderName);
     MakeFolders(folder);
-    for (const std::string script : {"inst.bat", "clear.bat"}) {
-#ifdef _WIN32
-        WriteBytes(platform::JoinPath(folder, script), "@echo off\r\necho.>\"" + script + ".ran\"\r\n");
-#else
-        WriteBytes(platform::JoinPath(folder, script), "#!/bin/sh\n: > " + script + ".ran\n");
-        fs::permissions(PathOf(platform::JoinPath(folder, script)), fs::perms::owner_all);
-#endif
-    }
+    WriteScript(folder, "inst.bat");
+    WriteScript(folder, "clear.bat");
     return folder;
 }
 
-// True once the script has left its mark in the folder; false when it did not within a generous grace period.
-// This waits for a process; it does not time one.
+// True once the script has left its mark in the folder.
 inline bool Ran(const std::string& folder, std::string_view scriptName) {
-    const std::string mark = platform::JoinPath(folder, std::string(scriptName) + ".ran");
-    for (int attempt = 0; attempt < 600 && !Exists(mark); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return Exists(mark);
+    return WaitFor(
+        [mark = platform::JoinPath(folder, std::string(scriptName) + ".ran")] { return Exists(mark); });
 }
 
 #ifdef _WIN32
@@ -178,5 +196,73 @@ inline void CopyBuiltProgram(const wchar_t* name, const std::string& folder, con
                   fs::copy_options::overwrite_existing);
 }
 #endif
+
+inline bool Writable(const std::string& folder) {
+    const std::string probe = platform::JoinPath(folder, "probe");
+    const bool made = std::ofstream(PathOf(probe)).good();
+    std::error_code ignored;
+    fs::remove(PathOf(probe), ignored);
+    return made;
+}
+
+#ifdef _WIN32
+// Wine runs a Linux program it is handed, but gives no handle to wait on: the caller waits for its effect.
+inline bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+inline std::string UnixPath(const std::string& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName != nullptr ? unixName(PathOf(path).c_str()) : nullptr;
+    const std::string unix = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+inline void RunShell(const std::string& command) {
+    std::wstring line = platform::Widen("/bin/sh -c \"" + command + "\"");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+}
+#else
+inline std::string UnixPath(const std::string& path) {
+    return path;
+}
+
+inline void RunShell(const std::string& command) {
+    [[maybe_unused]] const int status = std::system(command.c_str());
+}
+#endif
+
+// The folder refuses every new file, even to root, as "Program Files" refuses a standard user, for as long as
+// this lives; made() is false where this machine cannot do that (no ext4, no right to change attributes).
+class Unwritable {
+  public:
+    explicit Unwritable(const std::string& folder) : folder_(folder), unix_("'" + UnixPath(folder) + "'") {
+        // Wine now and then loses a Linux program it was to start; so it is asked again.
+        for (int attempt = 0; attempt < 10 && !made_; ++attempt) {
+            RunShell("chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
+            made_ = WaitFor([&] { return !Writable(folder_); }, 40);
+        }
+    }
+    ~Unwritable() {
+        for (int attempt = 0; attempt < 10 && !Writable(folder_); ++attempt) {
+            RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_);
+            WaitFor([&] { return Writable(folder_); }, 40);
+        }
+    }
+    Unwritable(const Unwritable&) = delete;
+    Unwritable& operator=(const Unwritable&) = delete;
+
+    bool made() const { return made_; }
+
+  private:
+    std::string folder_, unix_;
+    bool made_ = false;
+};
 
 }  // namespace quorbel::testing
