@@ -7,26 +7,19 @@
 #include <utility>
 
 #include "ui/form1_design.h"
+#include "ui/system_function.h"
 
 namespace quorbel::ui {
 namespace {
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-    return module == nullptr
-               ? nullptr
-               : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // OLE is loaded only when the banner is decoded, after the window is up, so that start-up does not wait for
-// it; and only from the system folder. It stays loaded for the life of the process.
+// it.
 struct Ole {
     Ole() {
-        const HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        const HMODULE oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        const auto initialise = Find<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
-        createStream = Find<decltype(&CreateStreamOnHGlobal)>(ole32, "CreateStreamOnHGlobal");
-        loadPicture = Find<decltype(&OleLoadPicture)>(oleaut32, "OleLoadPicture");
+        const auto initialise = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        createStream =
+            SystemFunction<decltype(&CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
+        loadPicture = SystemFunction<decltype(&OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
         // Wine decodes GIF through COM components, so the thread must be in an apartment.
         if (initialise != nullptr) {
             initialise(nullptr, COINIT_APARTMENTTHREADED);

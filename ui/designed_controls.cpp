@@ -3,9 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_text.h"
 #include "ui/containers.h"
 #include "ui/form1_design.h"
 
@@ -116,6 +117,7 @@ void DesignedControls::layout(UINT dpi) {
     }
     applyFonts(dpi);
     fitLeagueBoxHeight(dpi);
+    leagueListFitted_ = false;
 }
 
 HWND DesignedControls::find(int id) const {
@@ -125,6 +127,17 @@ HWND DesignedControls::find(int id) const {
     }
     const HWND container = design->containerId == 0 ? window_ : find(design->containerId);
     return container != nullptr ? GetDlgItem(container, id) : nullptr;
+}
+
+void DesignedControls::keepFocus(bool windowActive) {
+    if (!windowActive) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) {
+            savedFocus_ = focus;
+        }
+    } else if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsWindowEnabled(savedFocus_)) {
+        SetFocus(savedFocus_);
+    }
 }
 
 void DesignedControls::applyFonts(UINT dpi) {
@@ -162,7 +175,7 @@ void DesignedControls::fitLeagueBoxHeight(UINT dpi) const {
     }
 }
 
-void DesignedControls::fillLeagueList(const std::vector<std::string>& leagues, UINT dpi) const {
+void DesignedControls::fillLeagueList(const std::vector<std::string>& leagues) const {
     const HWND combo = find(kCboLiga);
     // In one batch: no redraw per entry, storage reserved up front.
     SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
@@ -177,10 +190,12 @@ void DesignedControls::fillLeagueList(const std::vector<std::string>& leagues, U
     }
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
-    fitLeagueList(leagues, dpi);
 }
 
-void DesignedControls::fitLeagueList(const std::vector<std::string>& leagues, UINT dpi) const {
+void DesignedControls::fitLeagueList(const std::vector<std::string>& leagues, UINT dpi) {
+    if (std::exchange(leagueListFitted_, true)) {
+        return;
+    }
     const HWND combo = find(kCboLiga);
     RECT box{};
     GetWindowRect(combo, &box);

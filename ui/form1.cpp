@@ -1,14 +1,13 @@
 #include "ui/form1.h"
 
-#include <new>
 #include <utility>
 
 #include "core/application_folder.h"
-#include "core/platform.h"
 #include "resources/resource_ids.h"
 #include "ui/containers.h"
 #include "ui/form1_design.h"
 #include "ui/game_launcher.h"
+#include "ui/handler_failures.h"
 #include "ui/message_boxes.h"
 #include "ui/single_instance.h"
 
@@ -17,16 +16,6 @@ namespace {
 
 constexpr UINT kLoadBanner = WM_APP + 1;
 constexpr UINT kActivatePopup = WM_APP + 2;  // wParam: the window whose open message box gets the keyboard
-
-// Form_Load, btnpatchen_Click and btnrestore_Click skip a step that fails and go on with the next; the
-// log and the flags then show how far the step got.
-template <typename Step>
-void SkippingFailure(Step step) noexcept {
-    try {
-        step();
-    } catch (...) {  // skipped, as promised
-    }
-}
 
 }  // namespace
 
@@ -39,27 +28,17 @@ Form1::~Form1() {
 }
 
 bool Form1::create(int showCommand) {
-    RegisterMainWindowClass(WindowProc);
-    MenuBar bar = CreateMenuBar();
-    // The window and each control are made where they stand, centred on the primary screen at the DPI the
-    // window will have there unless the scale changed since sign-in; then it is sized and centred again.
-    // Wine: every later move of a window costs the start-up a few milliseconds; on Windows it is cheap.
-    const UINT expectedDpi = GetDpiForSystem();
-    const SIZE size = OuterSize(expectedDpi);
-    const POINT centred = CentredOnPrimaryScreen(size);
-    CreateWindowExW(0, kWindowClass, kCaption, kWindowStyle, centred.x, centred.y, size.cx, size.cy, nullptr,
-                    bar.menu.get(), GetModuleHandleW(nullptr), this);
-    if (window_ == nullptr) {
+    MainWindow made = CreateMainWindow(WindowProc, this);
+    if (made.window == nullptr) {
+        ShowFatalFailure(nullptr, made.error, nullptr);
         return false;
     }
-    bar.menu.release();  // the window's now
-    shortcuts_ = std::move(bar.shortcuts);
+    shortcuts_ = std::move(made.shortcuts);
     const UINT dpi = GetDpiForWindow(window_);
     controls_.create(window_, dpi);
     icons_.apply(window_, dpi);
-    if (dpi != expectedDpi) {
-        const POINT again = CentredOnPrimaryScreen(OuterSize(dpi));
-        PlaceWindow(window_, again, dpi);
+    if (dpi != made.dpi) {
+        PlaceWindow(window_, CentredOnPrimaryScreen(OuterSize(dpi)), dpi);
     }
 
     SetTimer(window_, kTimer1, kTimer1IntervalMs, nullptr);
@@ -93,17 +72,10 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     if (form == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    // Nothing is thrown across the system's frames: a failure that escapes a handler ends the program
-    // with a message, as the handlers that do not skip failures promise.
-    try {
-        return form->handleMessage(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ShowFatalFailure(window, ERROR_NOT_ENOUGH_MEMORY, nullptr);
-    } catch (const std::exception& failure) {
-        ShowFatalFailure(window, ERROR_INTERNAL_ERROR, failure.what());
-    }
-    form->endProgram_(1);
-    return 0;
+    // A failure that escapes a handler ends the program with a message, as the handlers that do not skip
+    // failures promise.
+    return ShowingEveryFailure(window, form->endProgram_,
+                               [&] { return form->handleMessage(message, wParam, lParam); });
 }
 
 LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -124,10 +96,16 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             onLoadBanner();
             return 0;
         case kActivatePopup:
-            Module1::ActivateOpenPopup(reinterpret_cast<HWND>(wParam));
+            Module1::ComeToFront(reinterpret_cast<HWND>(wParam));
             return 0;
+        case ScriptWatch::kEnded:
+            onScriptEnded();
+            return 0;
+        case WM_SETCURSOR:
+            return watch_.showBusyPointer(LOWORD(lParam)) ? TRUE
+                                                          : DefWindowProcW(window_, message, wParam, lParam);
         case WM_ACTIVATE:
-            onActivate(LOWORD(wParam) != WA_INACTIVE);
+            controls_.keepFocus(LOWORD(wParam) != WA_INACTIVE);
             return 0;
         case WM_DPICHANGED:
             onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -166,6 +144,8 @@ void Form1::onCommand(int id, int code, HWND from) {
     }
     if (id == kCboLiga && code == CBN_SELCHANGE) {
         cboliga_Click();
+    } else if (id == kCboLiga && code == CBN_DROPDOWN) {
+        cboliga_DropDown();
     } else if (id == kCboLiga && code == CBN_CLOSEUP) {
         cboliga_CloseUp();
     } else if (code == BN_CLICKED && id == kBtnPatchen) {
@@ -174,18 +154,6 @@ void Form1::onCommand(int id, int code, HWND from) {
         btnrestore_Click();
     } else if (code == BN_CLICKED && id == kBtnStart) {
         btnstart_Click();
-    }
-}
-
-void Form1::onActivate(bool active) {
-    // Keyboard focus comes back to the control that had it, as in a dialog.
-    if (!active) {
-        const HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) {
-            savedFocus_ = focus;
-        }
-    } else if (savedFocus_ != nullptr && IsWindow(savedFocus_) && IsWindowEnabled(savedFocus_)) {
-        SetFocus(savedFocus_);
     }
 }
 
@@ -217,21 +185,44 @@ void Form1::cboliga_Click() {
     showState();
 }
 
+void Form1::cboliga_DropDown() {
+    controls_.fitLeagueList(controller_.leagues(), GetDpiForWindow(window_));
+}
+
 void Form1::btnpatchen_Click() {
+    const std::string& unlisted = controller_.unlistedInstalled();
+    if (!unlisted.empty() && !AskToInstallOverUnlisted(window_, unlisted)) {
+        return;
+    }
+    watch_.stop();  // the controller lets go of a script that has ended
     SkippingFailure([this] { controller_.install(); });
     showState();
 }
 
 void Form1::btnrestore_Click() {
+    watch_.stop();
     SkippingFailure([this] { controller_.restore(); });
     showState();
 }
 
 void Form1::btnstart_Click() {
+    watch_.stop();
+    const bool scriptRunning = controller_.scriptRunning();
+    showState();
+    const RunningScript* script = controller_.script();
+    if (scriptRunning && !AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
+        return;
+    }
     const std::string& appFolder = controller_.applicationFolder();
     if (const platform::Outcome failure = LaunchGame(appFolder)) {
         ShowGameStartFailure(window_, GamePath(appFolder), *failure);
     }
+}
+
+void Form1::onScriptEnded() {
+    watch_.stop();
+    controller_.scriptRunning();
+    showState();
 }
 
 void Form1::MnuDateiItem_Click(short) {
@@ -257,7 +248,7 @@ void Form1::bringBack(HWND window) {
 void Form1::showState() {
     const HWND combo = control(kCboLiga);
     if (static_cast<std::size_t>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) != controller_.leagues().size()) {
-        controls_.fillLeagueList(controller_.leagues(), GetDpiForWindow(window_));
+        controls_.fillLeagueList(controller_.leagues());
     }
     // Setting the selection raises no notification, so showing it never reaches selectLeague again.
     if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != controller_.selectedIndex()) {
@@ -272,6 +263,8 @@ void Form1::showState() {
         SetFocus(GetNextDlgTabItem(window_, focus, FALSE));  // a disabled control gives the focus on
     }
     log_.show(control(kLstLog), controller_.activityLog());
+    const RunningScript* script = controller_.script();
+    watch_.watch(window_, script != nullptr ? script->process.waitHandle() : -1);
 }
 
 void Form1::onLoadBanner() {
@@ -282,7 +275,6 @@ void Form1::onLoadBanner() {
 // After a change of DPI or metrics: the banner at the new size, and the log measured again in its new font.
 void Form1::refreshContent(UINT dpi) {
     SetPictureBitmap(control(kPicture1), banner_.bitmapFor(dpi));
-    controls_.fitLeagueList(controller_.leagues(), dpi);
     log_.showAgain(control(kLstLog), controller_.activityLog());
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -12,6 +12,7 @@
 #include "ui/designed_controls.h"
 #include "ui/log_box.h"
 #include "ui/module1.h"
+#include "ui/script_watch.h"
 #include "ui/window_frame.h"
 
 namespace quorbel::ui {
@@ -25,7 +26,8 @@ class Form1 {
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // Creates the window and its controls hidden, runs Form_Load, then shows and activates the window.
+    // Creates the window and its controls hidden, runs Form_Load, then shows and activates the window. A
+    // window that cannot be made is reported to the player, and false returned.
     bool create(int showCommand = SW_SHOWNORMAL);
 
     // Keyboard shortcuts and tab navigation for the message loop; true when the message was used.
@@ -43,6 +45,7 @@ class Form1 {
 
     void Form_Load();
     void cboliga_Click();
+    void cboliga_DropDown();
     void cboliga_CloseUp();
     void btnpatchen_Click();
     void btnrestore_Click();
@@ -52,10 +55,10 @@ class Form1 {
     void Timer1_Timer();
 
     void onCommand(int id, int code, HWND from);
-    void onActivate(bool active);
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMetricsChanged();
     void onLoadBanner();
+    void onScriptEnded();
     void bringBack(HWND window);
 
     void refreshContent(UINT dpi);
@@ -69,7 +72,7 @@ class Form1 {
     Banner banner_;
     LogBox log_;
     Module1::KeyHistory keys_;
-    HWND savedFocus_ = nullptr;
+    ScriptWatch watch_;
     EndProgram endProgram_ = ExitProcess;
 };
 

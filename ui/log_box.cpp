@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/handles_win.h"
-#include "core/platform.h"
+#include "core/platform_text.h"
 
 namespace quorbel::ui {
 

@@ -1,12 +1,12 @@
-// The message boxes of the main window: the about box of "&Info", the game that would not start, and a
-// failure that ends the program.
+// The message boxes of the main window: the about box of "&Info", the questions asked before a step that may
+// cost the game's data, the game that would not start, and a failure that ends the program.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "core/platform.h"
+#include "core/failure.h"
 
 namespace quorbel::ui {
 
@@ -15,6 +15,12 @@ std::wstring AboutText();
 
 // Modal to the window, titled "Info", with the information icon and a single OK button.
 void ShowAboutBox(HWND owner);
+
+// "Glenmarra starten" while a script of ours still runs: true only when the player answers yes.
+bool AskToStartGameWhileScriptRuns(HWND owner, const std::string& scriptName, const std::string& datasetName);
+
+// "Datensatz setzen" while quorbel.ini names a dataset that is not listed: true only on yes.
+bool AskToInstallOverUnlisted(HWND owner, const std::string& unlisted);
 
 // Names the game's path and the system's reason; the tool runs on afterwards.
 void ShowGameStartFailure(HWND owner, const std::string& gamePath, const platform::Failure& failure);

@@ -57,9 +57,9 @@ bool RestoreWindow(HWND window) {
     return BringWindowToTop(window) != FALSE;
 }
 
-bool ActivateOpenPopup(HWND window) {
+HWND ActivateOpenPopup(HWND window) {
     if (window == nullptr) {
-        return false;
+        return nullptr;
     }
     HWND popup = GetLastActivePopup(window);
     if (popup == window) {
@@ -67,7 +67,26 @@ bool ActivateOpenPopup(HWND window) {
         // box, and then this finds it too.
         popup = EnabledPopupOf(window);
     }
-    return popup != nullptr && popup != window && SetForegroundWindow(popup) != FALSE;
+    if (popup == nullptr || popup == window) {
+        return nullptr;
+    }
+    SetForegroundWindow(popup);
+    return popup;
+}
+
+bool InsistOnForeground(HWND target, const ForegroundCalls& calls) {
+    if (target == nullptr || calls.foreground() == target) {
+        return target != nullptr;
+    }
+    INPUT nothing{};
+    nothing.type = INPUT_MOUSE;  // no movement, no buttons
+    calls.sendInput(1, &nothing, sizeof nothing);
+    return calls.setForeground(target) != FALSE && calls.foreground() == target;
+}
+
+void ComeToFront(HWND window) {
+    const HWND popup = ActivateOpenPopup(window);
+    InsistOnForeground(popup != nullptr ? popup : window);
 }
 
 HWND FindMainWindow() {

@@ -21,8 +21,27 @@ bool KeyPressed(KeyHistory& history, int virtualKey);
 bool RestoreWindow(HWND window);
 
 // Gives the keyboard to the message box the window has open, if any: restoring the window activates the
-// window itself, which is disabled while the box is open. True when a box was activated.
-bool ActivateOpenPopup(HWND window);
+// window itself, which is disabled while the box is open. The box, or null when there is none.
+HWND ActivateOpenPopup(HWND window);
+
+// The calls that ask for the foreground, replaceable in tests. Windows grants it only to a program that,
+// among a few others, received the last input event; a player who just pressed the key in the game gave it
+// there.
+struct ForegroundCalls {
+    BOOL(WINAPI* setForeground)(HWND) = SetForegroundWindow;
+    HWND(WINAPI* foreground)() = GetForegroundWindow;
+    UINT(WINAPI* sendInput)(UINT, LPINPUT, int) = SendInput;
+};
+
+// After the calls above: when the target is still not in front, one input event of this program's own that
+// moves and clicks nothing makes it the one that received the last input, and it asks once more. Nothing
+// else: no thread input attached to a busy game's, no change of the system's lock time-out. True when the
+// target is in front.
+bool InsistOnForeground(HWND target, const ForegroundCalls& calls = {});
+
+// Once the window is restored or raised: the message box it has open, or else the window, is brought to the
+// front.
+void ComeToFront(HWND window);
 
 // Only this tool's main window: its class and caption, since FindWindow compares titles ignoring case.
 HWND FindMainWindow();

@@ -14,8 +14,6 @@ namespace quorbel::ui {
 inline constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-void RegisterMainWindowClass(WNDPROC procedure);
-
 // The outer size for the design's client area below a one-line menu bar.
 SIZE OuterSize(UINT dpi);
 
@@ -32,6 +30,17 @@ struct MenuBar {
 
 // The menus of the design, each item with its Ctrl shortcut.
 MenuBar CreateMenuBar();
+
+struct MainWindow {
+    HWND window = nullptr;
+    win::UniqueAccelerators shortcuts;
+    UINT dpi = 0;     // the DPI it was made for
+    DWORD error = 0;  // why it could not be made
+};
+
+// The main window with its menu bar, hidden, made where it stands: centred on the primary screen at the
+// DPI it will have there unless the scale changed since sign-in. The procedure gets param at WM_NCCREATE.
+MainWindow CreateMainWindow(WNDPROC procedure, void* param);
 
 // The caption, the taskbar and Alt+Tab take the icons at the window's DPI, from the nearest image of the
 // resource, instead of stretching the class's 96-DPI ones.
