@@ -1,4 +1,7 @@
 // Quorbel.exe in a game folder whose path holds blanks and an umlaut, driven from outside like a player.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -36,14 +39,20 @@ class QuorbelExe : public ::testing::Test {
                        platform::Widen(elsewhere_.path()).c_str(), &startup, &started);
         return started;
     }
-    // Scripts held back are let go however the test ended, so that their folder can be removed; they run on
-    // to their end.
+    // A script held back is let go however the test ended, so that its folder can be removed; it runs on to
+    // its end.
     void TearDown() override {
         if (!held_.empty()) {
             fs::remove(PathOf(held_ + "\\hold"));
-            EXPECT_TRUE(Eventually([&] { return Exists(held_ + "\\finished"); })) << "did not run on";
+            EXPECT_TRUE(Eventually([&] { return Exists(held_ + "\\inst.bat.done"); })) << "did not run on";
         }
         End(process_);
+    }
+    // A dataset whose scripts wait until the test ends.
+    std::string holding(std::string_view folderName) {
+        held_ = MakeDataset(game_, folderName);
+        WriteBytes(held_ + "\\hold", "");
+        return held_;
     }
     // Its exit code once it has ended, by itself when asked to wait or else ended here.
     static DWORD End(PROCESS_INFORMATION& process, bool wait = false) {
@@ -64,6 +73,23 @@ class QuorbelExe : public ::testing::Test {
         return found;
     }
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    // Once no script the tool started runs any more: every one runs in the system's cmd.exe.
+    bool scriptsEnded() const {
+        return Eventually([&] {
+            const auto snapshot =
+                win::OwnFileHandle<win::UniqueHandle>(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32FirstW(snapshot.get(), &entry); more != FALSE;
+                 more = Process32NextW(snapshot.get(), &entry)) {
+                if (entry.th32ParentProcessID == process_.dwProcessId &&
+                    lstrcmpiW(entry.szExeFile, L"cmd.exe") == 0) {
+                    return false;
+                }
+            }
+            return snapshot != nullptr;
+        });
+    }
     HWND control(int id) const {
         return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
     }
@@ -81,18 +107,13 @@ class QuorbelExe : public ::testing::Test {
     TestFolder elsewhere_{"Quorbel Start \xC3\xB6"};
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
-    std::string held_;  // a folder whose scripts wait while its file "hold" exists
+    std::string held_;  // a dataset whose scripts wait while its file "hold" exists
 };
 
 TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAndEndsByControlQ) {
     MakeDataset(game_, "Bundesliga_\xC3\x96sterreich");
     WriteBytes(in("quorbel.ini"), "pfad=BUNDESLIGA \xF6STERREICH\r\n");  // a small "ö" in the ANSI code page
-    // Records where it runs, then waits until the test lets it go: it surely outlives the tool.
-    const std::string slow = held_ = MakeDataset(game_, "Lange_Liga");
-    WriteBytes(slow + "\\hold", "");
-    WriteBytes(slow + "\\inst.bat",
-               "@echo off\r\necho.>inst.bat.ran\r\n:wait\r\nif not exist \"%~dp0hold\" goto done\r\n"
-               "ping -n 2 127.0.0.1 >nul\r\ngoto wait\r\n:done\r\necho.>\"%~dp0finished\"\r\n");
+    const std::string slow = holding("Lange_Liga");                      // it surely outlives the tool
     ASSERT_TRUE(start());
     EXPECT_EQ(TextOf(control(kCboLiga)), L"Bundesliga \u00D6sterreich");
     EXPECT_EQ(seen(), (Seen{{false, false, true}, "pfad=BUNDESLIGA \xF6STERREICH\r\n"}))
@@ -100,12 +121,16 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
 
     click(kBtnRestore);
     EXPECT_EQ(seen(), (Seen{{true, true, false}, "pfad=\r\n"}));
+    ASSERT_TRUE(scriptsEnded()) << "clear.bat never ended";  // until then, nothing else starts
     Pick(control(kCboLiga), L"Lange Liga");
+    ASSERT_TRUE(InFront(window_));
     click(kBtnPatchen);
     EXPECT_TRUE(Ran(slow, "inst.bat"));
-    // The waiting script's console stays minimised, never over the game or the tool.
-    const HWND console = visible(L"WineConsoleClass");
-    EXPECT_TRUE(console != nullptr && IsIconic(console)) << "a script's console came up as a window";
+    // The waiting script's console stays minimised, never over the game or the tool, and the keyboard stays
+    // with the tool. Windows draws the console in a window of its own class, or none at all in a terminal.
+    const HWND console = visible(UnderWine() ? L"WineConsoleClass" : L"ConsoleWindowClass");
+    EXPECT_TRUE(console != nullptr ? IsIconic(console) != FALSE : !UnderWine()) << "no minimised console";
+    EXPECT_EQ(GetForegroundWindow(), window_) << "the script's console took the keyboard";
     // Disabled now, the button must do nothing even when its click is sent directly.
     SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kBtnPatchen, BN_CLICKED),
                  reinterpret_cast<LPARAM>(control(kBtnPatchen)));
@@ -115,11 +140,11 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
 
     ASSERT_TRUE(PressUntil(window_, {VK_CONTROL, 'Q'}, [&] { return !running(); }))
         << "Ctrl+Q did not end it";
-    EXPECT_FALSE(Exists(slow + "\\finished")) << "the script ended with the tool";
+    EXPECT_FALSE(Exists(slow + "\\inst.bat.done")) << "the script ended with the tool";
 }
 
 TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInstallInTheGameFolder) {
-    MakeDataset(game_, "Serie_A");
+    holding("Serie_A");
     ASSERT_TRUE(start());
     // Posted: the message box is modal and would hold a sent click until it closes.
     PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
@@ -141,7 +166,12 @@ TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItWhereItWasStartedOrAfterAnInsta
     EXPECT_TRUE(Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before; }));
     Pick(control(kCboLiga), L"Serie A");
     click(kBtnPatchen);
-    click(kBtnStart);
+    // Its inst.bat still runs: the game starts only on yes, which is not the default.
+    PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
+    const HWND question = visible(L"#32770");
+    EXPECT_TRUE(TextOf(GetDlgItem(question, 0xFFFF)).starts_with(L"inst.bat von 'Serie A' l\u00E4uft noch."));
+    EXPECT_EQ(DefaultButtonOf(question), IDNO);
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
     EXPECT_TRUE(
         Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before + game_ + "\t1\n"; }));
     EXPECT_EQ(Lines(control(kLstLog)), std::vector<std::wstring>{L"Installieren von 'Serie A'"})
@@ -184,6 +214,32 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderBringsTheRunningOneBackAndEndsWhil
     ASSERT_TRUE(PressUntil(window_, {VK_MENU, 'D'}, menuOpen));  // "&Datei", "&Ende"
     ASSERT_TRUE(PressUntil(nullptr, {'E'}, [&] { return !running(); }));
     EXPECT_EQ(End(process_, true), 0u);
+}
+
+// The same folder through another drive letter is the same game folder. Under Wine a drive letter is a link
+// in the prefix's dosdevices folder; on Windows a mapped drive, subst or a junction reach a folder the same
+// way, which this test cannot make there.
+TEST_F(QuorbelExe, UnderWineASecondStartThroughAnotherDriveLetterBringsTheRunningOneBack) {
+    if (!UnderWine()) {
+        GTEST_SKIP() << "makes its drive letter through Wine's dosdevices folder";
+    }
+    char letter = 'Q';
+    while ((GetLogicalDrives() & (1u << (letter - 'A'))) != 0) {
+        ++letter;
+    }
+    const std::string dosdevices = UnixPath("C:\\");  // ".../dosdevices/c:/"
+    const struct Link {
+        std::string path;
+        ~Link() { RunShell("rm -f '" + path + "'"); }
+    } link{dosdevices.substr(0, dosdevices.size() - 3) + static_cast<char>(letter - 'A' + 'a') + ":"};
+    // Wine: a drive letter made while a program runs changes the volume serial that program saw of its
+    // folder; on Windows the serial stays. So the letter is made first.
+    RunShell("ln -sfn '" + UnixPath(parent_.path()) + "' '" + link.path + "'");
+    const std::string exe = std::string(1, letter) + ":\\Glenmarra Spiel \xC3\xA4\\Quorbel.exe";
+    ASSERT_TRUE(start() && Eventually([&] { return Exists(exe); }));
+    PROCESS_INFORMATION second = Launch(exe);
+    EXPECT_EQ(End(second, true), 0u);
+    EXPECT_EQ(WindowsTitledQuorbel(), 1);
 }
 
 // Brought back while its about box is open, the window itself is disabled: the box must take the keys.

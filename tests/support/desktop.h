@@ -96,6 +96,16 @@ inline std::vector<std::wstring> Lines(HWND list) {
     return lines;
 }
 
+// The button of a message box that Enter presses: the one drawn as the default.
+inline int DefaultButtonOf(HWND box) {
+    for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            return id;
+        }
+    }
+    return 0;
+}
+
 // Selects the entry as a pick in the drop-down list does, notifying the combo box's own parent.
 inline void Pick(HWND combo, const wchar_t* entry) {
     SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));

@@ -1,14 +1,10 @@
 // The form in this process on a fresh application folder, driven by messages and by real keys.
-#include "ui/form1.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
 
 #include "resources/resource_ids.h"
-#include "support/desktop.h"
-#include "support/test_folder.h"
+#include "support/form_fixture.h"
 #include "ui/banner.h"
 #include "ui/form1_design.h"
 #include "ui/module1.h"
@@ -18,69 +14,19 @@ namespace {
 using namespace ui;
 using Pixels = std::array<LONG, 4>;  // left, top, width, height
 
-std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
-
-// Whether this thread showed a message box (closed at once), and whether the window was already shown when
-// the league list got its first entry.
-bool boxShown = false;
-std::optional<bool> shownBeforeFilled;
-
-LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (call->message == CB_ADDSTRING && !shownBeforeFilled) {
-        shownBeforeFilled = IsWindowVisible(GetAncestor(call->hwnd, GA_ROOT)) != FALSE;
-    }
-    if (call->message == WM_INITDIALOG) {
-        boxShown = true;
-        PostMessageW(call->hwnd, WM_COMMAND, IDOK, 0);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// The form goes first and the current folder comes back, so that the application folder can be removed.
-class FormTest : public ::testing::Test {
+class FormLayoutTest : public FormTest {
   protected:
-    static void SetUpTestSuite() {
-        hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
-    }
-    static void TearDownTestSuite() { UnhookWindowsHookEx(hook_); }
-    void TearDown() override {
-        form.reset();
-        SetCurrentDirectoryW(saved_.c_str());
-    }
-
-    HWND open() {
-        ended.reset();
-        boxShown = false;
-        shownBeforeFilled.reset();
-        form = std::make_unique<Form1>(folder.path());
-        form->setEndProgram([](UINT code) { ended = code; });
-        EXPECT_TRUE(form->create());
-        EXPECT_EQ(GetForegroundWindow(), form->window()) << "real keys would go elsewhere";
-        return form->window();
-    }
-    HWND control(int id) const { return form->control(id); }
-    Filter loop() const {  // the program's own message loop
-        return [this](MSG& message) { return form->preTranslate(message); };
-    }
     Pixels inWindow(int id) const {
         RECT r;
         GetWindowRect(control(id), &r);
         MapWindowPoints(nullptr, form->window(), reinterpret_cast<POINT*>(&r), 2);
         return {r.left, r.top, r.right - r.left, r.bottom - r.top};
     }
-
-    TestFolder folder;
-    std::unique_ptr<Form1> form;
-
-  private:
-    static inline HHOOK hook_ = nullptr;
-    const std::wstring saved_ = std::filesystem::current_path().wstring();
 };
 
-using Form1Layout = FormTest;
-using Form1LeagueList = FormTest;
-using Form1Keyboard = FormTest;
+using Form1Layout = FormLayoutTest;
+using Form1LeagueList = FormLayoutTest;
+using Form1Keyboard = FormLayoutTest;
 
 TEST_F(Form1Layout, StandsAsDesignedAt96DpiCentredWithTheListsInTheFrame) {
     const HWND window = open();
@@ -119,9 +65,20 @@ TEST_F(Form1Layout, StandsAsDesignedAt96DpiCentredWithTheListsInTheFrame) {
 }
 
 // Two long names that differ only at the end can be told apart in the open list.
-TEST_F(Form1LeagueList, DropsDownAsWideAsItsWidestEntry) {
+// Measured when it first drops down, not at start: with thousands of names that is most of start-up's work.
+TEST_F(Form1LeagueList, DropsDownAsWideAsItsWidestEntryButNeverNarrowerThanTheBox) {
+    const auto droppedWidth = [&](bool dropDown) {
+        SendMessageW(control(kCboLiga), CB_SHOWDROPDOWN, dropDown, 0);
+        SendMessageW(control(kCboLiga), CB_SHOWDROPDOWN, FALSE, 0);
+        return static_cast<LONG>(SendMessageW(control(kCboLiga), CB_GETDROPPEDWIDTH, 0, 0));
+    };
+    MakeFolders(folder / "quorbel\\Kurz");
+    open();
+    EXPECT_EQ(droppedWidth(true), inWindow(kCboLiga)[2]);
+    form.reset();
     MakeFolders(folder / "quorbel\\Bundesliga_Saison_2023-24_Originalkader_mit_allen_Transfers_Version_1");
     open();
+    EXPECT_EQ(droppedWidth(false), inWindow(kCboLiga)[2]) << "measured before it dropped down";
     const HWND combo = control(kCboLiga);
     const std::wstring name = L"Bundesliga Saison 2023-24 Originalkader mit allen Transfers Version 1";
     const win::WindowDc dc(combo);
@@ -130,15 +87,13 @@ TEST_F(Form1LeagueList, DropsDownAsWideAsItsWidestEntry) {
     SIZE text{};
     GetTextExtentPoint32W(dc.get(), name.c_str(), static_cast<int>(name.size()), &text);
     EXPECT_GT(text.cx, inWindow(kCboLiga)[2]) << "the name would fit the box anyway";
-    EXPECT_GE(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0), text.cx);
+    EXPECT_GE(droppedWidth(true), text.cx);
 }
 
 TEST_F(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLogShowsItsNewestLine) {
     MakeFolders(folder / "quorbel\\Liga_ohne_Skripte");  // no inst.bat: every install only adds lines
     open();
     EXPECT_EQ(shownBeforeFilled, false) << "the window came up before its league list was filled";
-    // A short name drops the list down as wide as the box.
-    EXPECT_EQ(SendMessageW(control(kCboLiga), CB_GETDROPPEDWIDTH, 0, 0), inWindow(kCboLiga)[2]);
     const auto tabTo = [&](int next) {
         Keys({VK_TAB});
         return Eventually([&] { return GetFocus() == control(next); }, loop());
@@ -154,7 +109,7 @@ TEST_F(Form1Keyboard, TabSkipsDisabledControlsEnterAndEscapePressNothingAndTheLo
         EXPECT_TRUE(tabTo(kLstLog)) << "the key before the Tab was not taken";
     }
     const HWND log = control(kLstLog);
-    EXPECT_FALSE(boxShown || ended.has_value() || SendMessageW(log, LB_GETCOUNT, 0, 0) != 0);
+    EXPECT_FALSE(box || ended.has_value() || SendMessageW(log, LB_GETCOUNT, 0, 0) != 0);
     for (int press = 0; press < 10; ++press) {
         SendMessageW(control(kBtnPatchen), BM_CLICK, 0, 0);
     }
@@ -186,19 +141,31 @@ TEST(Module1Hotkey, OnlyAFreshPressOfTheKeypadMinusCounts) {  // no form: its ti
 }
 
 // The images are committed files; the program's own loaders must read what the design needs from them.
-TEST(Resources, TheBannerIs400By100AndTheIconHas32And16PixelImagesIn16Colours) {
+TEST(Resources, TheBannerIs400By100AndTheIconHasAnImageForEveryScale) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     Banner banner;
     ASSERT_TRUE(banner.load(instance, IDR_BANNER));
     BITMAP image{};
     GetObjectW(banner.bitmapFor(kDesignDpi), sizeof image, &image);
     EXPECT_EQ((std::array{image.bmWidth, image.bmHeight}), (std::array<LONG, 2>{400, 100}));
-    // The icon's directory: a count, then 14 bytes for each image, starting with width, height and colours.
+    // The icon's directory: a count, then 14 bytes for each image: width, height (0 for 256), colours, ...
     const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(
         instance, FindResourceW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), MAKEINTRESOURCEW(14)))));
     ASSERT_NE(icons, nullptr);
-    EXPECT_EQ((std::vector<BYTE>(icons + 4, icons + 9)), (std::vector<BYTE>{2, 0, 32, 32, 16}));
-    EXPECT_EQ((std::vector<BYTE>(icons + 20, icons + 23)), (std::vector<BYTE>{16, 16, 16}));
+    std::vector<std::array<BYTE, 3>> images(icons[4]);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        std::copy_n(icons + 6 + 14 * i, 3, images[i].begin());
+    }
+    EXPECT_EQ(images, (std::vector<std::array<BYTE, 3>>{
+                          {32, 32, 16}, {16, 16, 16}, {24, 24, 16}, {48, 48, 16}, {0, 0, 0}}));
+    // The largest one is PNG-compressed, as Explorer's large views take it.
+    const win::UniqueIcon large(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 256, 256, LR_DEFAULTCOLOR)));
+    ICONINFO parts{};
+    ASSERT_TRUE(large && GetIconInfo(large.get(), &parts));
+    const win::UniqueBitmap colour(parts.hbmColor), mask(parts.hbmMask);
+    GetObjectW(colour.get(), sizeof image, &image);
+    EXPECT_EQ(image.bmWidth, 256);
 }
 
 }  // namespace
