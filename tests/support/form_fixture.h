@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,8 @@
 #include "ui/form1.h"
 
 namespace quorbel::testing {
+
+using Pixels = std::array<LONG, 4>;  // left, top, width, height
 
 inline std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
 
@@ -72,6 +75,12 @@ class FormTest : public ::testing::Test {
         click(id);
         answer = IDOK;
         return box;
+    }
+    Pixels inWindow(int id) const {
+        RECT r;
+        GetWindowRect(control(id), &r);
+        MapWindowPoints(nullptr, form->window(), reinterpret_cast<POINT*>(&r), 2);
+        return {r.left, r.top, r.right - r.left, r.bottom - r.top};
     }
     Filter loop() const {  // the program's own message loop
         return [this](MSG& message) { return form->preTranslate(message); };

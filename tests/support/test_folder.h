@@ -3,6 +3,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "core/handles_win.h"
 #endif
 
 #include <algorithm>
@@ -15,15 +17,11 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "core/platform_files.h"
 #include "core/platform_text.h"
-#ifdef _WIN32
-#include "core/handles_win.h"
-#endif
 
 namespace quorbel::testing {
 namespace fs = std::filesystem;
@@ -64,6 +62,15 @@ inline std::vector<std::string> Entries(const std::string& folder) {
     return names;
 }
 
+// Asks done every 50 ms until it holds; false when it never did within the rounds. This waits for another
+// process; it does not time one.
+inline bool WaitFor(const std::function<bool()>& done, int rounds = 600) {
+    for (int round = 0; round < rounds && !done(); ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
 #ifdef _WIN32
 // By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH;
 // std::filesystem::remove_all here can spin for good on a file that is still in use.
@@ -73,15 +80,12 @@ inline void RemoveTree(const std::wstring& folder) {
             win::OwnFileHandle<win::UniqueSearch>(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
         do {
             const std::wstring name = data.cFileName, child = folder + L"\\" + name;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
                 DeleteFileW(child.c_str());
             } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-                RemoveDirectoryW(child.c_str());  // a link: never what it points to
-            } else {
+                RemoveDirectoryW(child.c_str());  // a link goes as itself, never what it points to
+            } else if (name != L"." && name != L"..") {
                 RemoveTree(child);
             }
         } while (FindNextFileW(search.get(), &data) != FALSE);
@@ -104,17 +108,19 @@ class TestFolder {
         path_.assign(base.begin(), base.end());
         MakeFolders(path_);
     }
+    // A script the test started may still be leaving its folder; it is given a moment.
     ~TestFolder() {
-        // A script the test started may still be leaving its folder; give it a moment.
-        for (int attempt = 0; attempt < 40 && Exists(path_); ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 0 : 50));
+        WaitFor(
+            [&] {
 #ifdef _WIN32
-            RemoveTree(L"\\\\?\\" + PathOf(path_).wstring());
+                RemoveTree(L"\\\\?\\" + PathOf(path_).wstring());
 #else
-            std::error_code ignored;
-            fs::remove_all(PathOf(path_), ignored);
+                std::error_code ignored;
+                fs::remove_all(PathOf(path_), ignored);
 #endif
-        }
+                return !Exists(path_);
+            },
+            40);
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
@@ -130,15 +136,6 @@ class TestFolder {
     std::string path_;
 };
 
-// Asks done every 50 ms until it holds; false when it never did within a generous limit. This waits for
-// another process; it does not time one.
-inline bool WaitFor(const std::function<bool()>& done, int rounds = 600) {
-    for (int attempt = 0; attempt < rounds && !done(); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
 // A script that leaves "<script>.ran" in the folder it runs in, so that one started in any other folder
 // leaves nothing where the tests look; then, while a file "hold" lies there, it waits; then it leaves
 // "<script>.done" and ends with the code.
@@ -146,9 +143,8 @@ inline void WriteScript(const std::string& folder, const std::string& script, in
     const std::string path = platform::JoinPath(folder, script), code = std::to_string(exitCode);
 #ifdef _WIN32
     WriteBytes(path, "@echo off\r\necho.>" + script +
-                         ".ran\r\n:wait\r\nif exist hold (ping -n 2 127.0.0.1 >nul"
-                         " & goto wait)\r\necho.>" +
-                         script + ".done\r\nexit /b " + code + "\r\n");
+                         ".ran\r\n:wait\r\nif exist hold (ping -n 2 127.0.0.1 >nul" +
+                         " & goto wait)\r\necho.>" + script + ".done\r\nexit /b " + code + "\r\n");
 #else
     WriteBytes(path, "#!/bin/sh\n: > " + script + ".ran\nwhile [ -e hold ]; do sleep 0.05; done\n: > " +
                          script + ".done\nexit " + code + "\n");
@@ -182,9 +178,7 @@ inline win::UniqueHandle Hold(const std::string& path) {
 inline platform::WhileHeld CountingPauses(win::UniqueHandle& held, int& pauses, bool letGo) {
     return {3, [&held, &pauses, letGo] {
                 ++pauses;
-                if (letGo) {
-                    held.reset();
-                }
+                held.reset(letGo ? nullptr : held.release());
             }};
 }
 
@@ -195,22 +189,13 @@ inline void CopyBuiltProgram(const wchar_t* name, const std::string& folder, con
     fs::copy_file(fs::path(self).replace_filename(name), PathOf(folder) / (as != nullptr ? as : name),
                   fs::copy_options::overwrite_existing);
 }
-#endif
 
-inline bool Writable(const std::string& folder) {
-    const std::string probe = platform::JoinPath(folder, "probe");
-    const bool made = std::ofstream(PathOf(probe)).good();
-    std::error_code ignored;
-    fs::remove(PathOf(probe), ignored);
-    return made;
-}
-
-#ifdef _WIN32
-// Wine runs a Linux program it is handed, but gives no handle to wait on: the caller waits for its effect.
 inline bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
+// Wine's own name for a path, and a Linux command run through it; Wine gives no handle to wait on, so the
+// caller waits for the command's effect.
 inline std::string UnixPath(const std::string& path) {
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
@@ -240,27 +225,33 @@ inline void RunShell(const std::string& command) {
 
 // The folder refuses every new file, even to root, as "Program Files" refuses a standard user, for as long as
 // this lives; made() is false where this machine cannot do that (no ext4, no right to change attributes).
+// Wine now and then loses a Linux program it was to start, so each command is given again until it worked.
 class Unwritable {
   public:
     explicit Unwritable(const std::string& folder) : folder_(folder), unix_("'" + UnixPath(folder) + "'") {
-        // Wine now and then loses a Linux program it was to start; so it is asked again.
-        for (int attempt = 0; attempt < 10 && !made_; ++attempt) {
-            RunShell("chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
-            made_ = WaitFor([&] { return !Writable(folder_); }, 40);
-        }
+        made_ = until(false, "chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
     }
-    ~Unwritable() {
-        for (int attempt = 0; attempt < 10 && !Writable(folder_); ++attempt) {
-            RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_);
-            WaitFor([&] { return Writable(folder_); }, 40);
-        }
-    }
+    ~Unwritable() { until(true, "chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_); }
     Unwritable(const Unwritable&) = delete;
     Unwritable& operator=(const Unwritable&) = delete;
 
     bool made() const { return made_; }
 
   private:
+    bool until(bool writable, const std::string& command) const {
+        const auto done = [&] {
+            const bool made = std::ofstream(PathOf(platform::JoinPath(folder_, "probe"))).good();
+            std::error_code ignored;
+            fs::remove(PathOf(platform::JoinPath(folder_, "probe")), ignored);
+            return made == writable;
+        };
+        for (int attempt = 0; attempt < 10 && !done(); ++attempt) {
+            RunShell(command);
+            WaitFor(done, 40);
+        }
+        return done();
+    }
+
     std::string folder_, unix_;
     bool made_ = false;
 };

@@ -12,21 +12,9 @@
 namespace quorbel::testing {
 namespace {
 using namespace ui;
-using Pixels = std::array<LONG, 4>;  // left, top, width, height
-
-class FormLayoutTest : public FormTest {
-  protected:
-    Pixels inWindow(int id) const {
-        RECT r;
-        GetWindowRect(control(id), &r);
-        MapWindowPoints(nullptr, form->window(), reinterpret_cast<POINT*>(&r), 2);
-        return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-    }
-};
-
-using Form1Layout = FormLayoutTest;
-using Form1LeagueList = FormLayoutTest;
-using Form1Keyboard = FormLayoutTest;
+using Form1Layout = FormTest;
+using Form1LeagueList = FormTest;
+using Form1Keyboard = FormTest;
 
 TEST_F(Form1Layout, StandsAsDesignedAt96DpiCentredWithTheListsInTheFrame) {
     const HWND window = open();
