@@ -251,7 +251,7 @@ struct Footprint {
 
 struct Results {
     Footprint quorbel, bare;
-    Series cc6Startup, largeStartup, listing, latency;
+    Series cc6Startup, largeStartup, largeFloor, listing, latency;
     bool privateSummed = false;
     double idleMs = 0, quorbelIdle = 0, bareIdle = 0;
 };
@@ -281,7 +281,11 @@ void MeasureStartupAndMemory(const Programs& programs, Results& results) {
 // takes that up before the next round.
 void MeasureLargeStartup(const Programs& programs, Results& results) {
     for (int round = 0; round < kRounds; ++round) {
+        // The fair floor in the same rounds, before the listing whose after-effect the absorber takes up.
         double startup = 0;
+        Running floor = Start(programs.bareCc6, &startup);
+        results.largeFloor.values.push_back(startup);
+        Stop(floor);
         Running running = Start(programs.large, &startup);
         results.largeStartup.values.push_back(startup);
         Stop(running);
@@ -307,27 +311,34 @@ void MeasureIdleCpu(const Programs& programs, Results& results) {
     Stop(bare);
 }
 
-// From the click on "Datensatz setzen" to the controls showing the installed state.
+// From the click on "Datensatz setzen" to the controls showing the installed state. The tool starts no script
+// while its last one still runs, so a click it refuses for that is pressed again later, and not counted.
 void MeasureInstallLatency(HWND quorbel, Results& results) {
     const HWND frame = GetDlgItem(quorbel, 104);
     const HWND combo = GetDlgItem(frame, 107);
     const HWND install = GetDlgItem(quorbel, 103);
     const HWND restore = GetDlgItem(quorbel, 102);
-    for (int round = 0; round < kRounds; ++round) {
+    const auto installed = [&] {
+        return IsWindowEnabled(restore) && !IsWindowEnabled(install) && !IsWindowEnabled(combo);
+    };
+    for (int round = 0, tries = 0; round < kRounds && tries < 50 * kRounds; ++tries) {
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
         SendMessageW(frame, WM_COMMAND, MAKEWPARAM(107, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
         const double begin = Now();
-        SendMessageW(install, BM_CLICK, 0, 0);
-        while (!(IsWindowEnabled(restore) && !IsWindowEnabled(install) && !IsWindowEnabled(combo))) {
-            if (Now() - begin > 5000) {
-                std::fprintf(stderr, "the install never showed; is a dataset with inst.bat listed?\n");
-                std::exit(1);
-            }
-            Sleep(0);
+        SendMessageW(install, BM_CLICK, 0, 0);  // returns once the click was handled
+        if (installed()) {
+            results.latency.values.push_back(Now() - begin);
+            ++round;
         }
-        results.latency.values.push_back(Now() - begin);
-        SendMessageW(restore, BM_CLICK, 0, 0);
+        for (int again = 0; installed() && again < 100; ++again) {
+            Sleep(50);
+            SendMessageW(restore, BM_CLICK, 0, 0);
+        }
         Sleep(100);
+    }
+    if (results.latency.values.size() < static_cast<std::size_t>(kRounds)) {
+        std::fprintf(stderr, "the install never showed; is a dataset with inst.bat listed?\n");
+        std::exit(1);
     }
 }
 
@@ -342,6 +353,7 @@ void PrintResults(const Results& results) {
     Row("start-up, bare_window.exe", results.bare.startup, "ms");
     Row("start-up, bare_window_cc6.exe (same manifest)", results.cc6Startup, "ms");
     Row("start-up, Quorbel.exe with 10,000 datasets", results.largeStartup, "ms");
+    Row("start-up, bare_window_cc6.exe in those rounds", results.largeFloor, "ms");
     Row("bare listing of the 10,000 dataset folders", results.listing, "ms");
     Row("private bytes, Quorbel.exe", results.quorbel.privateKiB, "KiB");
     Row("private bytes, bare_window.exe", results.bare.privateKiB, "KiB");
@@ -352,8 +364,10 @@ void PrintResults(const Results& results) {
     const double bare = results.bare.startup.median(), cc6 = results.cc6Startup.median();
     std::printf("\nstart-up ratio (medians) against bare_window.exe: %.2f, with 10,000 datasets %.2f\n",
                 quorbel / bare, large / bare);
-    std::printf("start-up ratio (medians) against bare_window_cc6.exe: %.2f, with 10,000 datasets %.2f\n",
-                quorbel / cc6, large / cc6);
+    std::printf(
+        "start-up ratio (medians) against bare_window_cc6.exe, the fair floor, each in its own rounds: %.2f, "
+        "with 10,000 datasets %.2f\n",
+        quorbel / cc6, large / results.largeFloor.median());
     std::printf("private bytes ratio (medians): %.2f%s\n",
                 results.quorbel.privateKiB.median() / results.bare.privateKiB.median(),
                 results.privateSummed
