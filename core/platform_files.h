@@ -49,7 +49,7 @@ struct WhileHeld {
 // Size in bytes (0 for a folder); empty when the entry is missing or cannot be queried.
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
-// Seconds since the epoch of the last write; empty when the entry is missing.
+// When the entry was last written, in the platform's own units: later is larger. Empty when it is missing.
 std::optional<std::int64_t> ModifiedTime(const std::string& path);
 
 // A file opened for reading, closed when it goes out of scope.

@@ -16,9 +16,13 @@ using enum SwitchState;
 // what happened, without the advice after it; and the bytes of quorbel.ini.
 using Seen = std::tuple<std::vector<std::string>, SwitchState, int, std::string>;  // log, state, index, file
 
-// Until the controller has noted the end of its script.
+// Until the controller has noted the end of its script; the call that notes it already says so.
 bool Ended(SwitchController& controller) {
-    return WaitFor([&] { return !controller.scriptRunning(); });
+    return WaitFor([&] {
+        const bool running = controller.scriptRunning();
+        EXPECT_EQ(running, controller.script() != nullptr);
+        return !running;
+    });
 }
 
 class SwitchControllerTest : public ::testing::Test {
