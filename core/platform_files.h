@@ -75,11 +75,12 @@ class InputFile {
 // A file's whole new content, written first to a temporary file of a name of its own beside it
 // ("<path>.<process id>-<n>.tmp"), which then takes the file's place in one step. So a failure leaves the
 // previous content as it was (or, where the system removed the file and could not put the new one there,
-// the new one beside it), and a folder that takes no file at all is known before anything else is done.
+// the new one beside it). The temporary file is made, empty, before anything else: a folder that takes no
+// file at all is known before the caller does what it would then record.
 class Replacement {
   public:
-    // Makes the temporary file and writes the bytes to it; failure() tells why that did not work.
-    Replacement(const std::string& path, std::string_view bytes);
+    // Makes the temporary file, and keeps it open; failure() tells why it could not be made.
+    explicit Replacement(const std::string& path);
     // The temporary file goes unless it took the file's place or holds the only copy of the content.
     ~Replacement();
     Replacement(const Replacement&) = delete;
@@ -87,14 +88,16 @@ class Replacement {
 
     const Outcome& failure() const noexcept { return failure_; }
 
-    // Puts the temporary file in the file's place. The file keeps its attributes. A file marked read-only,
-    // or a folder in its place, is refused, as Windows would refuse the first to anyone but an
-    // administrator.
-    Outcome commit(const WhileHeld& whileHeld = {});
+    // Writes the bytes to the temporary file and puts it in the file's place. The file keeps its attributes.
+    // A file marked read-only, or a folder in its place, is refused, as Windows would refuse the first to
+    // anyone but an administrator.
+    Outcome commit(std::string_view bytes, const WhileHeld& whileHeld = {});
 
   private:
+    static constexpr std::intptr_t kClosed = -1;
     std::string path_;
     std::string temporary_;
+    std::intptr_t handle_ = kClosed;
     Outcome failure_;
     bool done_ = false;
 };
@@ -109,6 +112,9 @@ struct FolderEntry {
     std::string name;
     bool isFolder = false;
 };
+
+// The names of the plain files in the folder that begin with the prefix, hidden ones included.
+std::vector<std::string> ListFiles(const std::string& folder, std::string_view prefix);
 
 // The folder's entries in the file system's order, "." and ".." included; hidden and system entries are
 // left out. Whether an entry is a folder comes with the listing, as the file system reports it there.

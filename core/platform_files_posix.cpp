@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "core/handles_posix.h"
 #include "core/platform_files.h"
@@ -87,37 +88,31 @@ std::size_t InputFile::read(char* buffer, std::size_t capacity) {
     }
 }
 
-Replacement::Replacement(const std::string& path, std::string_view bytes) : path_(path) {
+Replacement::Replacement(const std::string& path) : path_(path) {
     const std::string stem = path + "." + std::to_string(getpid()) + "-";
-    posix::UniqueFd file;
-    for (int candidate = 0; candidate < 100 && !file; ++candidate) {
+    for (int candidate = 0; candidate < 100 && handle_ == kClosed; ++candidate) {
         temporary_ = stem + std::to_string(candidate) + ".tmp";
-        file.reset(open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-        if (!file && errno != EEXIST) {
+        const int fd = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            handle_ = fd;
+            return;
+        }
+        if (errno != EEXIST) {
             break;
         }
     }
-    if (!file) {
-        temporary_.clear();
-        failure_ = LastError();
-        return;
-    }
-    int error = WriteAll(file.get(), bytes);
-    if (file.reset() != 0 && error == 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        failure_ = DescribeError(static_cast<std::uint32_t>(error));
-    }
+    failure_ = LastError();
+    temporary_.clear();
 }
 
 Replacement::~Replacement() {
+    posix::UniqueFd(static_cast<int>(handle_)).reset();
     if (!done_ && !temporary_.empty()) {
         unlink(temporary_.c_str());
     }
 }
 
-Outcome Replacement::commit(const WhileHeld&) {
+Outcome Replacement::commit(std::string_view bytes, const WhileHeld&) {
     if (failure_ || done_) {
         return failure_;
     }
@@ -126,10 +121,18 @@ Outcome Replacement::commit(const WhileHeld&) {
     if (exists && (S_ISDIR(existing.st_mode) || (existing.st_mode & 0222) == 0)) {
         return DescribeError(EACCES);
     }
+    posix::UniqueFd file(static_cast<int>(std::exchange(handle_, kClosed)));
+    int error = WriteAll(file.get(), bytes);
+    if (file.reset() != 0 && error == 0) {
+        error = errno;
+    }
     // The file keeps its permissions, as a replace on Windows keeps its attributes.
-    if ((exists && chmod(temporary_.c_str(), existing.st_mode & 07777) != 0) ||
-        rename(temporary_.c_str(), path_.c_str()) != 0) {
-        return LastError();
+    if (error == 0 && ((exists && chmod(temporary_.c_str(), existing.st_mode & 07777) != 0) ||
+                       rename(temporary_.c_str(), path_.c_str()) != 0)) {
+        error = errno;
+    }
+    if (error != 0) {
+        return DescribeError(static_cast<std::uint32_t>(error));
     }
     done_ = true;
     return std::nullopt;
@@ -147,6 +150,20 @@ void RemoveFile(const std::string& path) {
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0) {
         unlink(path.c_str());
     }
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, std::string_view prefix) {
+    std::vector<std::string> names;
+    const posix::UniqueDir dir(opendir(folder.c_str()));
+    while (const dirent* entry = dir ? readdir(dir.get()) : nullptr) {
+        struct stat info {};
+        const std::string name = entry->d_name;
+        if (name.starts_with(prefix) && lstat(JoinPath(folder, name).c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {

@@ -2,6 +2,9 @@
 // at each call.
 #include <windows.h>
 
+#include <cstring>
+#include <utility>
+
 #include "core/handles_win.h"
 #include "core/platform_files.h"
 #include "core/platform_text.h"
@@ -179,41 +182,41 @@ std::size_t InputFile::read(char* buffer, std::size_t capacity) {
     return got;
 }
 
-Replacement::Replacement(const std::string& path, std::string_view bytes) : path_(path) {
-    // A name nothing else uses: a leftover of any kind at one name (a file, a read-only one, a folder) only
-    // moves the choice on to the next.
+Replacement::Replacement(const std::string& path) : path_(path) {
+    // A name nothing else uses: a leftover of any kind at one name (a file, a read-only one, a folder, one
+    // still being deleted) only moves the choice on to the next; a folder that takes no file at all stops
+    // the search.
     const std::string stem = path + "." + std::to_string(GetCurrentProcessId()) + "-";
-    win::UniqueHandle file;
     DWORD error = ERROR_SUCCESS;
-    for (int candidate = 0; candidate < 100 && !file; ++candidate) {
+    for (int candidate = 0; candidate < 100 && handle_ == kClosed; ++candidate) {
         temporary_ = stem + std::to_string(candidate) + ".tmp";
         const std::wstring name = FilePath(temporary_);
-        file = win::OwnFileHandle<win::UniqueHandle>(
-            CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        error = file ? ERROR_SUCCESS : GetLastError();
-        // A folder at the name answers access denied too; a folder that takes no file at all stops the
-        // search.
+        const HANDLE file =
+            CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(file);
+            return;
+        }
+        error = GetLastError();
         const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                           (!file && GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
-        if (!file && !taken) {
+                           GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES ||
+                           GetLastError() == ERROR_ACCESS_DENIED;
+        if (!taken) {
             break;
         }
     }
-    if (!file) {
-        temporary_.clear();
-        failure_ = DescribeError(error);
-    } else if (const DWORD written = WriteAll(file.get(), bytes); written != ERROR_SUCCESS) {
-        failure_ = DescribeError(written);
-    }
+    temporary_.clear();
+    failure_ = DescribeError(error);
 }
 
 Replacement::~Replacement() {
+    win::UniqueHandle(handle_ != kClosed ? AsHandle(handle_) : nullptr).reset();  // closed before it goes
     if (!done_ && !temporary_.empty()) {
         DeleteFileW(FilePath(temporary_).c_str());
     }
 }
 
-Outcome Replacement::commit(const WhileHeld& whileHeld) {
+Outcome Replacement::commit(std::string_view bytes, const WhileHeld& whileHeld) {
     if (failure_ || done_) {
         return failure_;
     }
@@ -224,6 +227,11 @@ Outcome Replacement::commit(const WhileHeld& whileHeld) {
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         return DescribeError(ERROR_ACCESS_DENIED);
     }
+    win::UniqueHandle file(AsHandle(std::exchange(handle_, kClosed)));
+    if (const DWORD written = WriteAll(file.get(), bytes); written != ERROR_SUCCESS) {
+        return DescribeError(written);
+    }
+    file.reset();  // closed before it takes the file's place
     const std::wstring temporary = FilePath(temporary_);
     const DWORD error =
         TryWhileHeld(target, whileHeld, [&] { return PutInPlace(temporary, target, attributes); });
@@ -246,6 +254,20 @@ Outcome MoveToFreeName(const std::string& from, const std::string& to) {
 
 void RemoveFile(const std::string& path) {
     DeleteFileW(FilePath(path).c_str());
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, std::string_view prefix) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data{};
+    const std::wstring pattern = FilePath(JoinPath(folder, prefix) + "*");
+    const auto search = win::OwnFileHandle<win::UniqueSearch>(
+        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    for (bool more = search != nullptr; more; more = FindNextFileW(search.get(), &data) != FALSE) {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.push_back(Narrow(data.cFileName));
+        }
+    }
+    return names;
 }
 
 std::vector<FolderEntry> ListVisibleEntries(const std::string& folder) {
@@ -271,13 +293,28 @@ std::optional<std::string> FolderIdentity(const std::string& folder) {
         CreateFileW(FilePath(folder).c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!opened || GetFileInformationByHandle(opened.get(), &information) == FALSE) {
+    if (!opened) {
         return std::nullopt;
     }
-    return std::to_string(information.dwVolumeSerialNumber) + ":" +
-           std::to_string((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                          information.nFileIndexLow);
+    // The 128-bit id where the file system has one (ReFS), the 64-bit index elsewhere.
+    FILE_ID_INFO id{};
+    if (GetFileInformationByHandleEx(opened.get(), FileIdInfo, &id, sizeof id) == FALSE) {
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (GetFileInformationByHandle(opened.get(), &information) == FALSE) {
+            return std::nullopt;
+        }
+        id.VolumeSerialNumber = information.dwVolumeSerialNumber;
+        const ULONGLONG index =
+            (static_cast<ULONGLONG>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+        std::memcpy(id.FileId.Identifier, &index, sizeof index);
+    }
+    const std::string identity(reinterpret_cast<const char*>(id.FileId.Identifier),
+                               sizeof id.FileId.Identifier);
+    // Some network servers report no id at all: such a folder is known by its path.
+    if (identity.find_first_not_of('\0') == std::string::npos) {
+        return std::nullopt;
+    }
+    return std::to_string(id.VolumeSerialNumber) + ":" + identity;
 }
 
 }  // namespace quorbel::platform

@@ -21,24 +21,25 @@ bool AllDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Hidden ones too: a replace that failed half-way may have given the temporary file the file's attributes.
 std::vector<std::string> Leftovers(const std::string& appFolder) {
-    std::vector<std::string> names;
-    for (const platform::FolderEntry& entry :
-         platform::ListVisibleEntries(appFolder + std::string(platform::kSeparator))) {
-        if (!entry.isFolder && SettingsFile::IsLeftoverName(entry.name)) {
-            names.push_back(platform::JoinPath(appFolder, entry.name));
+    std::vector<std::string> paths;
+    for (const std::string& name : platform::ListFiles(appFolder, "quorbel.ini.")) {
+        if (SettingsFile::IsLeftoverName(name)) {
+            paths.push_back(platform::JoinPath(appFolder, name));
         }
     }
-    return names;
+    return paths;
 }
 
-// The newest temporary file takes the place of a file that a broken-off save removed.
+// The newest temporary file that holds a line takes the place of a file that a broken-off save removed. An
+// empty one was made before its script started and never written: it records nothing.
 void RecoverLeftover(const std::string& appFolder, const std::string& path) {
     std::optional<std::int64_t> newestTime;
     std::string newest;
     for (const std::string& leftover : Leftovers(appFolder)) {
         const auto time = platform::ModifiedTime(leftover);
-        if (time && (!newestTime || *time > *newestTime)) {
+        if (time && platform::FileSize(leftover).value_or(0) > 0 && (!newestTime || *time > *newestTime)) {
             newestTime = time;
             newest = leftover;
         }
@@ -51,23 +52,19 @@ void RecoverLeftover(const std::string& appFolder, const std::string& path) {
 }  // namespace
 
 PendingSave::PendingSave(const std::string& appFolder, std::string_view datasetName)
-    : PendingSave(appFolder, platform::ToAnsi(std::string(kKey) + std::string(datasetName) + "\r\n")) {}
-
-// A line the code page cannot hold is not saved, but the folder is still tried with an empty file.
-PendingSave::PendingSave(const std::string& appFolder, const std::optional<std::string>& line)
     : appFolder_(appFolder),
-      representable_(line.has_value()),
-      replacement_(SettingsFile::SettingsPath(appFolder), line.value_or("")) {}
+      line_(platform::ToAnsi(std::string(kKey) + std::string(datasetName) + "\r\n")),
+      replacement_(SettingsFile::SettingsPath(appFolder)) {}
 
 bool PendingSave::folderRefusesWriting() const {
     return replacement_.failure() && platform::RefusesWriting(*replacement_.failure());
 }
 
 SaveResult PendingSave::commit(const platform::WhileHeld& whileHeld) {
-    if (!representable_) {
+    if (!line_) {
         return {SaveResult::Kind::NotRepresentable, {}};
     }
-    if (auto failure = replacement_.commit(whileHeld)) {
+    if (auto failure = replacement_.commit(*line_, whileHeld)) {
         return {SaveResult::Kind::Failed, std::move(*failure)};
     }
     for (const std::string& leftover : Leftovers(appFolder_)) {

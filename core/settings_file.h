@@ -43,9 +43,10 @@ struct SaveResult {
     platform::Failure failure;  // set when kind is Failed
 };
 
-// A save made ready before anything else is done: the new line already lies in a temporary file in the game
-// folder, and only its move into the file's place is left. So a game folder that takes no file at all is
-// known before a script is started that the tool could then not record.
+// A save made ready before anything else is done: its temporary file is made in the game folder, so a game
+// folder that takes no file at all is known before a script is started that the tool could then not record.
+// The line is written only when the save is committed, after the script started: a save broken off before
+// then leaves an empty file, which never passes for a record.
 class PendingSave {
   public:
     PendingSave(const std::string& appFolder, std::string_view datasetName);
@@ -56,10 +57,8 @@ class PendingSave {
     SaveResult commit(const platform::WhileHeld& whileHeld = {});
 
   private:
-    PendingSave(const std::string& appFolder, const std::optional<std::string>& line);
-
     std::string appFolder_;
-    bool representable_;
+    std::optional<std::string> line_;  // empty when the code page cannot hold the name
     platform::Replacement replacement_;
 };
 

@@ -210,8 +210,8 @@ void DesignedControls::fitLeagueList(const std::vector<std::string>& leagues, UI
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);
     for (const std::string& league : leagues) {
-        // A name is measured only when its length could make it wider than the widest so far: with
-        // thousands of short names, start-up measures none of them. (UTF-8 bytes never undercount.)
+        // A name is measured only when its length could make it wider than the widest so far: of thousands
+        // of short names, none is measured. (UTF-8 bytes never undercount.)
         if (static_cast<long long>(league.size()) * metrics.tmMaxCharWidth <= widest) {
             continue;
         }

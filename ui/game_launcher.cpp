@@ -28,6 +28,7 @@ platform::Outcome StartWithConsent(const std::string& path) {
     SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.hwnd = GetActiveWindow();  // the consent prompt comes up over the tool, not as a taskbar button
     start.lpFile = file.c_str();
     start.lpDirectory = folder.data();
     start.nShow = SW_SHOWNORMAL;

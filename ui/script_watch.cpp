@@ -23,13 +23,14 @@ void RefreshPointer(HWND window) {
 void ScriptWatch::watch(HWND window, std::intptr_t process) {
     if (process != watched_) {
         stop();
-        watched_ = process;
         HANDLE wait = nullptr;
+        // Unwatched, the script's end is noticed at the player's next action instead.
         if (process != -1 &&
             RegisterWaitForSingleObject(
                 &wait, reinterpret_cast<HANDLE>(process),  // NOLINT(performance-no-int-to-ptr)
                 Ended, window, INFINITE, WT_EXECUTEONLYONCE) != FALSE) {
             wait_.reset(wait);
+            watched_ = process;
         }
     }
     RefreshPointer(window);

@@ -56,10 +56,12 @@ class FormTest : public ::testing::Test {
         SetCurrentDirectoryW(saved_.c_str());
     }
 
-    HWND open() {
+    void SetUp() override {
         ended.reset();
         box.reset();
         shownBeforeFilled.reset();
+    }
+    HWND open() {
         form = std::make_unique<ui::Form1>(folder.path());
         form->setEndProgram([](UINT code) { ended = code; });
         EXPECT_TRUE(form->create());

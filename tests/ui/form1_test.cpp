@@ -146,14 +146,13 @@ TEST(Resources, TheBannerIs400By100AndTheIconHasAnImageForEveryScale) {
     }
     EXPECT_EQ(images, (std::vector<std::array<BYTE, 3>>{
                           {32, 32, 16}, {16, 16, 16}, {24, 24, 16}, {48, 48, 16}, {0, 0, 0}}));
-    // The largest one is PNG-compressed, as Explorer's large views take it.
-    const win::UniqueIcon large(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), IMAGE_ICON, 256, 256, LR_DEFAULTCOLOR)));
-    ICONINFO parts{};
-    ASSERT_TRUE(large && GetIconInfo(large.get(), &parts));
-    const win::UniqueBitmap colour(parts.hbmColor), mask(parts.hbmMask);
-    GetObjectW(colour.get(), sizeof image, &image);
-    EXPECT_EQ(image.bmWidth, 256);
+    // The largest one is PNG-compressed, as Explorer's large views take it: its image (found by the id that
+    // ends its entry) begins with the PNG signature.
+    WORD id = 0;
+    std::copy_n(icons + 6 + 14 * 4 + 12, sizeof id, reinterpret_cast<BYTE*>(&id));
+    const auto* png = static_cast<const char*>(LockResource(
+        LoadResource(instance, FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3)))));
+    EXPECT_TRUE(png != nullptr && std::string_view(png, 4) == "\x89PNG");
 }
 
 }  // namespace
