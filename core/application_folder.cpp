@@ -1,6 +1,7 @@
 #include "core/application_folder.h"
 
 #include "core/platform_files.h"
+#include "core/platform_folders.h"
 #include "core/platform_processes.h"
 #include "core/platform_text.h"
 

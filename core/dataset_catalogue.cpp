@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/platform_files.h"
+#include "core/platform_folders.h"
 #include "core/platform_text.h"
 
 namespace quorbel::DatasetCatalogue {

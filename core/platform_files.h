@@ -1,5 +1,6 @@
-// The file and folder operations the switching core needs. Paths are UTF-8; platform_files_win.cpp maps
-// every call onto the W functions, platform_files_posix.cpp onto POSIX for the host build.
+// The file operations the switching core needs. Paths are UTF-8; platform_files_win.cpp maps every call onto
+// the W functions, platform_files_posix.cpp onto POSIX for the host build. Folders are in
+// platform_folders.h.
 #pragma once
 
 #include <chrono>
@@ -112,18 +113,6 @@ struct FolderEntry {
     std::string name;
     bool isFolder = false;
 };
-
-// The names of the plain files in the folder that begin with the prefix, hidden ones included.
-std::vector<std::string> ListFiles(const std::string& folder, std::string_view prefix);
-
-// The folder's entries in the file system's order, "." and ".." included; hidden and system entries are
-// left out. Whether an entry is a folder comes with the listing, as the file system reports it there.
-// Ends with what was found so far when the listing fails part-way.
-std::vector<FolderEntry> ListVisibleEntries(const std::string& folder);
-
-// What names the folder itself, however it is reached (another drive letter, a link, a junction): the
-// volume and the file index on Windows, the device and the inode elsewhere. Empty when it cannot be opened.
-std::optional<std::string> FolderIdentity(const std::string& folder);
 
 #ifdef _WIN32
 // The path as the W file functions take it: extended (\\?\) past MAX_PATH, which needs a full path.

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "core/platform_folders.h"
 #include "core/platform_text.h"
 
 namespace quorbel {
