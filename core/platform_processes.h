@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/failure.h"
 
@@ -29,8 +30,17 @@ class Process {
     // Takes over the handle (Windows) or the id (elsewhere) of a process just started.
     explicit Process(std::intptr_t handle) noexcept : handle_(handle) {}
     ~Process();
-    Process(Process&& other) noexcept;
-    Process& operator=(Process&& other) noexcept;
+    Process(Process&& other) noexcept
+        : handle_(std::exchange(other.handle_, kNone)), exitCode_(other.exitCode_) {}
+    // The process this one watched goes first, as its destructor lets go of it.
+    Process& operator=(Process&& other) noexcept {
+        if (this != &other) {
+            Process old(std::move(*this));
+            handle_ = std::exchange(other.handle_, kNone);
+            exitCode_ = other.exitCode_;
+        }
+        return *this;
+    }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 

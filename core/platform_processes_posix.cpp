@@ -84,18 +84,6 @@ Process::~Process() {
     exitCode();
 }
 
-Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), exitCode_(other.exitCode_) {}
-
-Process& Process::operator=(Process&& other) noexcept {
-    if (this != &other) {
-        Process old(std::move(*this));
-        handle_ = std::exchange(other.handle_, kNone);
-        exitCode_ = other.exitCode_;
-    }
-    return *this;
-}
-
 std::optional<std::uint32_t> Process::exitCode() {
     int status = 0;
     if (!exitCode_ && handle_ > 0 && waitpid(static_cast<pid_t>(handle_), &status, WNOHANG) > 0) {

@@ -82,18 +82,6 @@ Process::~Process() {
     const win::UniqueHandle closedHere(handle_ != kNone ? AsHandle(handle_) : nullptr);
 }
 
-Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), exitCode_(other.exitCode_) {}
-
-Process& Process::operator=(Process&& other) noexcept {
-    if (this != &other) {
-        Process old(std::move(*this));
-        handle_ = std::exchange(other.handle_, kNone);
-        exitCode_ = other.exitCode_;
-    }
-    return *this;
-}
-
 std::optional<std::uint32_t> Process::exitCode() {
     DWORD code = 0;
     // STILL_ACTIVE is also a code a process may end with; only the handle tells whether it has.
