@@ -21,13 +21,13 @@ void SwitchController::initialise() {
                              : ": " + FailureText(*read.failure)) +
                        ". Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.");
     }
+    leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
     // Run from inside the zip or from the downloads, the tool would show an empty list and nothing else.
-    if (!platform::FileSize(GamePath(appFolder_)) &&
+    if (leagues_.empty() && !platform::FileSize(GamePath(appFolder_)) &&
         !platform::FileSize(DatasetCatalogue::DatasetRoot(appFolder_))) {
         log_.push_back("Weder glenmarra.exe noch der Ordner quorbel liegt in " + appFolder_ +
                        ". Quorbel gehört in den Ordner des Spiels, neben glenmarra.exe.");
     }
-    leagues_ = DatasetCatalogue::ListDatasetNames(appFolder_);
     if (const auto position = DatasetCatalogue::FindActiveDataset(leagues_, read.activeDataset)) {
         // Selecting the entry offers install, as a pick by the player would; the installed state takes it
         // back.

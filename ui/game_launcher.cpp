@@ -15,10 +15,6 @@ namespace {
 // ERROR_ELEVATION_REQUIRED: the game is marked to run as administrator. MinGW-w64's headers lack the name.
 constexpr DWORD kElevationRequired = 740;
 
-platform::Outcome StartNormally(const std::string& path) {
-    return platform::StartProcess(path, platform::ShowState::Normal);
-}
-
 // The shell asks for consent where the game demands administrator rights; shell32 is loaded only for this.
 platform::Outcome StartWithConsent(const std::string& path) {
     static const auto execute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
@@ -42,15 +38,15 @@ platform::Outcome StartWithConsent(const std::string& path) {
 
 }  // namespace
 
-GameStarter SystemGameStarter() {
-    return {StartNormally, StartWithConsent};
+platform::Outcome StartGame(const std::string& path, bool withConsent) {
+    return withConsent ? StartWithConsent(path) : platform::StartProcess(path, platform::ShowState::Normal);
 }
 
-platform::Outcome LaunchGame(const std::string& appFolder, const GameStarter& starter) {
+platform::Outcome LaunchGame(const std::string& appFolder, GameStarter start) {
     const std::string game = GamePath(appFolder);
-    platform::Outcome failure = starter.start(game);
+    platform::Outcome failure = start(game, false);
     if (failure && failure->code == kElevationRequired) {
-        return starter.startWithConsent(game);
+        return start(game, true);
     }
     return failure;
 }

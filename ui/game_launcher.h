@@ -7,17 +7,14 @@
 
 namespace quorbel::ui {
 
-// How the game is started, replaceable in tests: as a process of its own, and, for a game that asks for
+// How the game is started, replaceable in tests: as a process of its own, or, for a game that asks for
 // administrator rights, through the shell, which asks the player for consent.
-struct GameStarter {
-    platform::Outcome (*start)(const std::string& path);
-    platform::Outcome (*startWithConsent)(const std::string& path);
-};
+using GameStarter = platform::Outcome (*)(const std::string& path, bool withConsent);
 
-// The system's own ways.
-GameStarter SystemGameStarter();
+// The system's own way.
+platform::Outcome StartGame(const std::string& path, bool withConsent);
 
 // Starts exactly the game's file, shown normally, in the tool's current folder, without waiting for it.
-platform::Outcome LaunchGame(const std::string& appFolder, const GameStarter& starter = SystemGameStarter());
+platform::Outcome LaunchGame(const std::string& appFolder, GameStarter start = StartGame);
 
 }  // namespace quorbel::ui

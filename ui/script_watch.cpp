@@ -33,7 +33,10 @@ void ScriptWatch::watch(HWND window, std::intptr_t process) {
             watched_ = process;
         }
     }
-    RefreshPointer(window);
+    if (busyShown_ != (watched_ != -1)) {
+        busyShown_ = watched_ != -1;
+        RefreshPointer(window);
+    }
 }
 
 void ScriptWatch::stop() noexcept {

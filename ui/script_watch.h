@@ -27,6 +27,7 @@ class ScriptWatch {
 
   private:
     std::intptr_t watched_ = -1;
+    bool busyShown_ = false;
     win::UniqueWait wait_;
 };
 

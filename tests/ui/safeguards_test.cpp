@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "support/form_fixture.h"
+#include "support/window_tests.h"
 #include "ui/form1_design.h"
 #include "ui/game_launcher.h"
 #include "ui/handler_failures.h"
@@ -39,12 +39,12 @@ TEST(Module1Hotkey, InsistsOnTheForegroundOnlyWhereTheFirstRequestWasRefused) {
             lastInputOurs = true;
             return count;
         }};
-    const OtherWindow tool = OpenOtherWindow(L"Quorbel"), game = OpenOtherWindow(L"Glenmarra");
+    const auto tool = reinterpret_cast<HWND>(1), game = reinterpret_cast<HWND>(2);
     for (const bool granted : {true, false}) {
-        front = granted ? tool.get() : game.get();
+        front = granted ? tool : game;
         lastInputOurs = false;
         asked.clear();
-        EXPECT_TRUE(Module1::InsistOnForeground(tool.get(), calls));
+        EXPECT_TRUE(Module1::InsistOnForeground(tool, calls));
         EXPECT_EQ(asked, (granted ? std::vector<std::string>{}
                                   : std::vector<std::string>{"input that moves nothing", "ask"}));
     }
@@ -54,19 +54,15 @@ TEST(Module1Hotkey, InsistsOnTheForegroundOnlyWhereTheFirstRequestWasRefused) {
 // A game marked "run as administrator" cannot be started as a plain process: the shell asks for consent.
 TEST(GameLauncher, StartsAGameThatNeedsAdministratorRightsThroughTheShellAndOnlyThat) {
     static platform::Outcome refusal;
-    const GameStarter starter{[](const std::string& path) {
-                                  asked.push_back("process " + path);
-                                  return refusal;
-                              },
-                              [](const std::string& path) {
-                                  asked.push_back("shell " + path);
-                                  return platform::Outcome();
-                              }};
+    const GameStarter start = [](const std::string& path, bool withConsent) {
+        asked.push_back((withConsent ? "shell " : "process ") + path);
+        return withConsent ? platform::Outcome() : refusal;
+    };
     const std::string game = "C:\\Glenmarra \xC3\xA4\\glenmarra.exe";
     for (const std::uint32_t code : {0u, 740u, 2u, 5u}) {
         asked.clear();
         refusal = code == 0 ? platform::Outcome() : platform::Failure{code, "refused"};
-        const platform::Outcome failure = LaunchGame("C:\\Glenmarra \xC3\xA4", starter);
+        const platform::Outcome failure = LaunchGame("C:\\Glenmarra \xC3\xA4", start);
         EXPECT_EQ(asked, (code == 740 ? std::vector<std::string>{"process " + game, "shell " + game}
                                       : std::vector<std::string>{"process " + game}));
         EXPECT_EQ(failure ? failure->code : 0u, code == 740 ? 0u : code);
