@@ -74,7 +74,7 @@ inline bool WaitFor(const std::function<bool()>& done, int rounds = 600) {
 #ifdef _WIN32
 // By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH;
 // std::filesystem::remove_all here can spin for good on a file that is still in use.
-inline void RemoveTree(const std::wstring& folder) {
+inline void RemoveWideTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data{};
     if (const auto search =
             win::OwnFileHandle<win::UniqueSearch>(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
@@ -86,13 +86,24 @@ inline void RemoveTree(const std::wstring& folder) {
             } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
                 RemoveDirectoryW(child.c_str());  // a link goes as itself, never what it points to
             } else if (name != L"." && name != L"..") {
-                RemoveTree(child);
+                RemoveWideTree(child);
             }
         } while (FindNextFileW(search.get(), &data) != FALSE);
     }
     RemoveDirectoryW(folder.c_str());
 }
 #endif
+
+// True once the folder is gone with everything in it.
+inline bool RemoveTree(const std::string& folder) {
+#ifdef _WIN32
+    RemoveWideTree(L"\\\\?\\" + PathOf(folder).wstring());
+#else
+    std::error_code ignored;
+    fs::remove_all(PathOf(folder), ignored);
+#endif
+    return !Exists(folder);
+}
 
 // A fresh folder below the system's temporary folder, removed with everything in it at the end. Its name
 // carries blanks and umlauts, so that every test also walks such paths.
@@ -101,36 +112,21 @@ class TestFolder {
     explicit TestFolder(std::string_view nameHint = "Quorbel Test \xC3\xA4") {
         static std::atomic<unsigned> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        const std::u8string base =
-            (fs::temp_directory_path() /
-             PathOf(std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++)))
-                .u8string();
+        const std::string name =
+            std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++);
+        const std::u8string base = (fs::temp_directory_path() / PathOf(name)).u8string();
         path_.assign(base.begin(), base.end());
         MakeFolders(path_);
     }
     // A script the test started may still be leaving its folder; it is given a moment.
     ~TestFolder() {
-        WaitFor(
-            [&] {
-#ifdef _WIN32
-                RemoveTree(L"\\\\?\\" + PathOf(path_).wstring());
-#else
-                std::error_code ignored;
-                fs::remove_all(PathOf(path_), ignored);
-#endif
-                return !Exists(path_);
-            },
-            40);
+        WaitFor([&] { return RemoveTree(path_); }, 40);
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
 
-    const std::string& path() const {
-        return path_;
-    }
-    std::string operator/(std::string_view relative) const {
-        return platform::JoinPath(path_, relative);
-    }
+    const std::string& path() const { return path_; }
+    std::string operator/(std::string_view relative) const { return platform::JoinPath(path_, relative); }
 
   private:
     std::string path_;
@@ -142,12 +138,13 @@ class TestFolder {
 inline void WriteScript(const std::string& folder, const std::string& script, int exitCode = 0) {
     const std::string path = platform::JoinPath(folder, script), code = std::to_string(exitCode);
 #ifdef _WIN32
-    WriteBytes(path, "@echo off\r\necho.>" + script +
-                         ".ran\r\n:wait\r\nif exist hold (ping -n 2 127.0.0.1 >nul" +
-                         " & goto wait)\r\necho.>" + script + ".done\r\nexit /b " + code + "\r\n");
+    const std::string wait = ":wait\r\nif exist hold (ping -n 2 127.0.0.1 >nul & goto wait)\r\n";
+    WriteBytes(path, "@echo off\r\necho.>" + script + ".ran\r\n" + wait + "echo.>" + script +
+                         ".done\r\nexit /b " + code + "\r\n");
 #else
-    WriteBytes(path, "#!/bin/sh\n: > " + script + ".ran\nwhile [ -e hold ]; do sleep 0.05; done\n: > " +
-                         script + ".done\nexit " + code + "\n");
+    const std::string wait = "while [ -e hold ]; do sleep 0.05; done\n";
+    WriteBytes(path,
+               "#!/bin/sh\n: > " + script + ".ran\n" + wait + ": > " + script + ".done\nexit " + code + "\n");
     fs::permissions(PathOf(path), fs::perms::owner_all);
 #endif
 }
@@ -206,12 +203,19 @@ inline std::string UnixPath(const std::string& path) {
     return unix;
 }
 
-inline void RunShell(const std::string& command) {
-    std::wstring line = platform::Widen("/bin/sh -c \"" + command + "\"");
+// A program started by its command line, without a console, in the folder when one is given.
+inline PROCESS_INFORMATION StartProgram(const std::string& commandLine, const std::string& folder = "") {
+    std::wstring line = platform::Widen(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                   folder.empty() ? nullptr : PathOf(folder).c_str(), &startup, &started);
+    return started;
+}
+
+inline void RunShell(const std::string& command) {
+    StartProgram("/bin/sh -c \"" + command + "\"");
 }
 #else
 inline std::string UnixPath(const std::string& path) {

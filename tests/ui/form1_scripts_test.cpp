@@ -1,7 +1,7 @@
 // The form while a dataset's script runs, and before a step that could cost the game's own data.
 #include <gtest/gtest.h>
 
-#include "support/form_fixture.h"
+#include "support/window_tests.h"
 #include "ui/form1_design.h"
 
 namespace quorbel::testing {
@@ -28,7 +28,7 @@ TEST_F(Form1Scripts, InstallingOverAMissingDatasetOrPlayingWhileAScriptRunsAsksF
     const HWND window = open();
     const auto asks = [&](int id, int reply, const wchar_t* text) {
         const std::optional<Box> question = answered(id, reply);
-        return question && question->text.starts_with(text) && question->defaultButton == IDNO;
+        return question && question->text.starts_with(text) && question->noIsDefault;
     };
     Pick(control(kCboLiga), L"Lange Liga");
     EXPECT_TRUE(asks(kBtnPatchen, IDNO, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "resources/resource_ids.h"
-#include "support/form_fixture.h"
+#include "support/window_tests.h"
 #include "ui/banner.h"
 #include "ui/form1_design.h"
 #include "ui/module1.h"
