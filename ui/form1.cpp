@@ -194,19 +194,16 @@ void Form1::btnpatchen_Click() {
     if (!unlisted.empty() && !AskToInstallOverUnlisted(window_, unlisted)) {
         return;
     }
-    watch_.stop();  // the controller lets go of a script that has ended
     SkippingFailure([this] { controller_.install(); });
     showState();
 }
 
 void Form1::btnrestore_Click() {
-    watch_.stop();
     SkippingFailure([this] { controller_.restore(); });
     showState();
 }
 
 void Form1::btnstart_Click() {
-    watch_.stop();
     const bool scriptRunning = controller_.scriptRunning();
     showState();
     const RunningScript* script = controller_.script();
@@ -220,7 +217,6 @@ void Form1::btnstart_Click() {
 }
 
 void Form1::onScriptEnded() {
-    watch_.stop();
     controller_.scriptRunning();
     showState();
 }

@@ -21,31 +21,32 @@ void RefreshPointer(HWND window) {
 }  // namespace
 
 void ScriptWatch::watch(HWND window, std::intptr_t process) {
-    if (process != watched_) {
-        stop();
-        HANDLE wait = nullptr;
+    const auto given = reinterpret_cast<HANDLE>(process);  // NOLINT(performance-no-int-to-ptr)
+    const DWORD id = process != -1 ? GetProcessId(given) : 0;
+    if (id != watchedId_) {
+        wait_.reset();
+        watched_.reset();
+        watchedId_ = 0;
+        HANDLE copy = nullptr, wait = nullptr;
         // Unwatched, the script's end is noticed at the player's next action instead.
-        if (process != -1 &&
-            RegisterWaitForSingleObject(
-                &wait, reinterpret_cast<HANDLE>(process),  // NOLINT(performance-no-int-to-ptr)
-                Ended, window, INFINITE, WT_EXECUTEONLYONCE) != FALSE) {
-            wait_.reset(wait);
-            watched_ = process;
+        if (id != 0 && DuplicateHandle(GetCurrentProcess(), given, GetCurrentProcess(), &copy, SYNCHRONIZE,
+                                       FALSE, 0) != FALSE) {
+            watched_.reset(copy);
+            if (RegisterWaitForSingleObject(&wait, copy, Ended, window, INFINITE, WT_EXECUTEONLYONCE) !=
+                FALSE) {
+                wait_.reset(wait);
+                watchedId_ = id;
+            }
         }
     }
-    if (busyShown_ != (watched_ != -1)) {
-        busyShown_ = watched_ != -1;
+    if (busyShown_ != (watchedId_ != 0)) {
+        busyShown_ = watchedId_ != 0;
         RefreshPointer(window);
     }
 }
 
-void ScriptWatch::stop() noexcept {
-    wait_.reset();
-    watched_ = -1;
-}
-
 bool ScriptWatch::showBusyPointer(int hitTest) const {
-    if (hitTest != HTCLIENT || watched_ == -1) {
+    if (hitTest != HTCLIENT || watchedId_ == 0) {
         return false;
     }
     SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));

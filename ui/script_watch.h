@@ -17,18 +17,19 @@ class ScriptWatch {
     static constexpr UINT kEnded = WM_APP + 3;
 
     // Watches the process behind the handle (a platform::Process's waitHandle), or nothing for -1; the
-    // pointer over the window follows at once.
+    // pointer over the window follows at once. The same process again changes nothing.
     void watch(HWND window, std::intptr_t process);
-    // Before the process's handle may be closed: a new process may get the same handle.
-    void stop() noexcept;
     // The arrow with the hourglass over the client area while a script is watched; false where the
     // system's own pointer stands.
     bool showBusyPointer(int hitTest) const;
 
   private:
-    std::intptr_t watched_ = -1;
-    bool busyShown_ = false;
+    // A handle of its own, so that the process, and with it its id, stays known however long the one it was
+    // given lives; the wait goes before it.
+    win::UniqueHandle watched_;
     win::UniqueWait wait_;
+    DWORD watchedId_ = 0;
+    bool busyShown_ = false;
 };
 
 }  // namespace quorbel::ui
