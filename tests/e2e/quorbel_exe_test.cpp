@@ -24,11 +24,8 @@ class QuorbelExe : public ::testing::Test {
     bool start() {
         MakeFolders(game_);
         CopyBuiltProgram(L"Quorbel.exe", game_);
-        process_ = Launch(in("Quorbel.exe"));
+        process_ = StartProgram(in("Quorbel.exe"), elsewhere_.path());
         return (window_ = visible(kWindowClass)) != nullptr;
-    }
-    PROCESS_INFORMATION Launch(const std::string& exe) const {
-        return StartProgram("\"" + exe + "\"", elsewhere_.path());
     }
     // A script held back is let go however the test ended, so that its folder can be removed; it runs on to
     // its end.
@@ -38,15 +35,16 @@ class QuorbelExe : public ::testing::Test {
         }
         End(process_);
     }
-    // Its exit code once it has ended, by itself when asked to wait or else ended here.
+    // Its exit code once it has ended, by itself when asked to wait or else ended here; its handles go.
     static DWORD End(PROCESS_INFORMATION& process, bool wait = false) {
-        if (WaitForSingleObject(process.hProcess, wait ? 20000 : 0) != WAIT_OBJECT_0) {
-            TerminateProcess(process.hProcess, 1);
+        const win::UniqueHandle thread(std::exchange(process.hThread, nullptr)),
+            started(std::exchange(process.hProcess, nullptr));
+        if (WaitForSingleObject(started.get(), wait ? 20000 : 0) == WAIT_TIMEOUT) {
+            TerminateProcess(started.get(), 1);
         }
-        WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
-        const win::UniqueHandle thread(std::exchange(process.hThread, nullptr)), started(process.hProcess);
+        WaitForSingleObject(started.get(), INFINITE);
+        GetExitCodeProcess(started.get(), &code);
         return code;
     }
     HWND visible(const wchar_t* className) const {
@@ -54,6 +52,7 @@ class QuorbelExe : public ::testing::Test {
         Eventually([&] { return IsWindowVisible(found = FindWindowW(className, nullptr)) || !running(); });
         return found;
     }
+    static bool menuOpen() { return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE; }
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
     HWND control(int id) const {
         return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
@@ -103,37 +102,6 @@ TEST_F(QuorbelExe, ComesUpInstalledFromSettingsInOtherCaseSwitchesByItsButtonsAn
     EXPECT_FALSE(Exists(slow + "\\clear.bat.done")) << "the script ended with the tool";
 }
 
-// The game starts in the folder the tool was started from until an install makes the game folder current
-// (the window tests show that one).
-TEST_F(QuorbelExe, ReportsAMissingGameAndStartsItInTheFolderItWasStartedFrom) {
-    MakeDataset(game_, "Serie_A");
-    ASSERT_TRUE(start());
-    // Posted: the message box is modal and would hold a sent click until it closes.
-    PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
-    const HWND box = visible(L"#32770");
-    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));  // the system's ID of a message box's text
-    EXPECT_TRUE(std::regex_search(text, std::wregex(L"Fehler 2\\b"))) << "no message box, or: " << text;
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(Eventually([&] { return !IsWindow(box); }));
-    EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 20)) << "the tool ended after the message";
-    EXPECT_EQ(seen(), (Seen{{true, false, false}, ""}));
-
-    CopyBuiltProgram(L"glenmarra.exe", game_);
-    CopyBuiltProgram(L"glenmarra.exe", parent_.path(), L"Glenmarra.exe");
-    WriteBytes(parent_ / "glenmarra.log", "");
-    WriteBytes(in("glenmarra.log"), "");                     // with it the stand-in logs its launch
-    const std::string before = elsewhere_.path() + "\t1\n";  // its folder, shown normally
-    click(kBtnStart);
-    click(kBtnStart);  // a second one beside the first
-    EXPECT_TRUE(Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before; }));
-    EXPECT_TRUE(Lines(control(kLstLog)).empty()) << "neither the failure nor a launch writes a line";
-    EXPECT_EQ(ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
-}
-
-bool menuOpen() {
-    return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE;
-}
-
 int WindowsTitledQuorbel() {
     int count = 0;
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, kCaption)) != nullptr;) {
@@ -147,14 +115,12 @@ int WindowsTitledQuorbel() {
 struct DriveLetter {
     std::string root, link;
     explicit DriveLetter(const std::string& folder) {
-        char letter = 'Q';
-        while ((GetLogicalDrives() & (1u << (letter - 'A'))) != 0) {
-            ++letter;
+        for (root = "Q:\\"; (GetLogicalDrives() & (1u << (root[0] - 'A'))) != 0;) {
+            ++root[0];
         }
         const std::string c = UnixPath("C:\\");  // ".../dosdevices/c:/"
-        link = c.substr(0, c.size() - 3) + static_cast<char>(letter - 'A' + 'a') + ":";
+        link = c.substr(0, c.size() - 3) + static_cast<char>(root[0] - 'A' + 'a') + ":";
         RunShell("ln -sfn '" + UnixPath(folder) + "' '" + link + "'");
-        root = std::string(1, letter) + ":\\";
         EXPECT_TRUE(WaitFor([&] { return Exists(root); }));
     }
     ~DriveLetter() { RunShell("rm -f '" + link + "'"); }
@@ -169,7 +135,7 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderAlsoThroughAnotherDriveUnderWineBr
     ASSERT_TRUE(start());
     TestFolder otherGame{"Quorbel anderes Spiel"};
     CopyBuiltProgram(L"Quorbel.exe", otherGame.path());
-    PROCESS_INFORMATION beside = Launch(otherGame / "Quorbel.exe");
+    PROCESS_INFORMATION beside = StartProgram(otherGame / "Quorbel.exe", elsewhere_.path());
     ASSERT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
     for (const bool minimised : {true, false}) {
         SCOPED_TRACE(minimised ? "minimised, in other case" : "open behind another window, another drive");
@@ -177,8 +143,9 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderAlsoThroughAnotherDriveUnderWineBr
         const OtherWindow other = OpenOtherWindow(L"");
         ASSERT_TRUE(InFront(other.get()) && IsIconic(window_) == minimised);
         PROCESS_INFORMATION second =
-            Launch(minimised || !drive ? parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe"
-                                       : drive->root + "Glenmarra Spiel \xC3\xA4\\Quorbel.exe");
+            StartProgram(minimised || !drive ? parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe"
+                                             : drive->root + "Glenmarra Spiel \xC3\xA4\\Quorbel.exe",
+                         elsewhere_.path());
         EXPECT_EQ(End(second, true), 0u);
         EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && !IsIconic(window_); }));
         EXPECT_EQ(WindowsTitledQuorbel(), 2);
@@ -189,10 +156,34 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderAlsoThroughAnotherDriveUnderWineBr
     EXPECT_EQ(End(process_, true), 0u);
 }
 
-// Brought back while its about box is open, the window itself is disabled: the box must take the keys.
-TEST_F(QuorbelExe, TheMenusOpenTheAboutBoxAndTheHotkeyGivesItTheKeyboardBack) {
+// The game starts in the folder the tool was started from until an install makes the game folder current
+// (the window tests show that one). Brought back while its about box is open, the window itself is disabled:
+// the box must take the keys.
+TEST_F(QuorbelExe, ReportsAMissingGameStartsItWhereItWasStartedAndTheHotkeyGivesTheAboutBoxTheKeyboard) {
+    MakeDataset(game_, "Serie_A");
+    ASSERT_TRUE(start());
+    // Posted: the message box is modal and would hold a sent click until it closes.
+    PostMessageW(control(kBtnStart), BM_CLICK, 0, 0);
+    const HWND failure = visible(L"#32770");
+    const std::wstring text = TextOf(GetDlgItem(failure, 0xFFFF));  // the system's ID of a message box's text
+    EXPECT_TRUE(std::regex_search(text, std::wregex(L"Fehler 2\\b"))) << "no message box, or: " << text;
+    PostMessageW(failure, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Eventually([&] { return !IsWindow(failure); }));
+    EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 20)) << "the tool ended after the message";
+    EXPECT_EQ(seen(), (Seen{{true, false, false}, ""}));
+
+    CopyBuiltProgram(L"glenmarra.exe", game_);
+    CopyBuiltProgram(L"glenmarra.exe", parent_.path(), L"Glenmarra.exe");
+    WriteBytes(parent_ / "glenmarra.log", "");
+    WriteBytes(in("glenmarra.log"), "");                     // with it the stand-in logs its launch
+    const std::string before = elsewhere_.path() + "\t1\n";  // its folder, shown normally
+    click(kBtnStart);
+    click(kBtnStart);  // a second one beside the first
+    EXPECT_TRUE(Eventually([&] { return ReadBytes(in("glenmarra.log")) == before + before; }));
+    EXPECT_TRUE(Lines(control(kLstLog)).empty()) << "neither the failure nor a launch writes a line";
+    EXPECT_EQ(ReadBytes(parent_ / "glenmarra.log"), "") << "the planted program ran";
     const auto boxOpen = [] { return IsWindowVisible(FindWindowW(L"#32770", nullptr)) != FALSE; };
-    ASSERT_TRUE(start() && PressUntil(window_, {VK_CONTROL, 'I'}, boxOpen)) << "Ctrl+I showed no about box";
+    ASSERT_TRUE(PressUntil(window_, {VK_CONTROL, 'I'}, boxOpen)) << "Ctrl+I showed no about box";
     const HWND byShortcut = FindWindowW(L"#32770", nullptr);
     PostMessageW(byShortcut, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Eventually([&] { return !IsWindow(byShortcut); }));

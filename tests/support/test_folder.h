@@ -203,9 +203,10 @@ inline std::string UnixPath(const std::string& path) {
     return unix;
 }
 
-// A program started by its command line, without a console, in the folder when one is given.
-inline PROCESS_INFORMATION StartProgram(const std::string& commandLine, const std::string& folder = "") {
-    std::wstring line = platform::Widen(commandLine);
+// A program started without a console, in the folder when one is given.
+inline PROCESS_INFORMATION StartProgram(const std::string& program, const std::string& folder = "",
+                                        const std::string& arguments = "") {
+    std::wstring line = platform::Widen("\"" + program + "\" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -215,7 +216,7 @@ inline PROCESS_INFORMATION StartProgram(const std::string& commandLine, const st
 }
 
 inline void RunShell(const std::string& command) {
-    StartProgram("/bin/sh -c \"" + command + "\"");
+    StartProgram("/bin/sh", "", "-c \"" + command + "\"");
 }
 #else
 inline std::string UnixPath(const std::string& path) {
@@ -228,26 +229,26 @@ inline void RunShell(const std::string& command) {
 #endif
 
 // The folder refuses every new file, even to root, as "Program Files" refuses a standard user, for as long as
-// this lives; made() is false where this machine cannot do that (no ext4, no right to change attributes).
+// this lives; made is false where this machine cannot do that (no ext4, no right to change attributes).
 // Wine now and then loses a Linux program it was to start, so each command is given again until it worked.
 class Unwritable {
   public:
     explicit Unwritable(const std::string& folder) : folder_(folder), unix_("'" + UnixPath(folder) + "'") {
-        made_ = until(false, "chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
+        made = until(false, "chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
     }
     ~Unwritable() { until(true, "chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_); }
     Unwritable(const Unwritable&) = delete;
     Unwritable& operator=(const Unwritable&) = delete;
 
-    bool made() const { return made_; }
+    bool made = false;
 
   private:
     bool until(bool writable, const std::string& command) const {
         const auto done = [&] {
-            const bool made = std::ofstream(PathOf(platform::JoinPath(folder_, "probe"))).good();
+            const bool taken = std::ofstream(PathOf(platform::JoinPath(folder_, "probe"))).good();
             std::error_code ignored;
             fs::remove(PathOf(platform::JoinPath(folder_, "probe")), ignored);
-            return made == writable;
+            return taken == writable;
         };
         for (int attempt = 0; attempt < 10 && !done(); ++attempt) {
             RunShell(command);
@@ -257,7 +258,6 @@ class Unwritable {
     }
 
     std::string folder_, unix_;
-    bool made_ = false;
 };
 
 }  // namespace quorbel::testing

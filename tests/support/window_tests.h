@@ -103,11 +103,6 @@ inline std::vector<std::wstring> Lines(HWND list) {
     return lines;
 }
 
-// Whether Enter in a yes/no message box answers no: "no" is drawn as its default button.
-inline bool NoIsDefault(HWND box) {
-    return (GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-}
-
 // Selects the entry as a pick in the drop-down list does, notifying the combo box's own parent.
 inline void Pick(HWND combo, const wchar_t* entry) {
     SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
@@ -119,8 +114,8 @@ using Pixels = std::array<LONG, 4>;  // left, top, width, height
 
 inline std::optional<UINT> ended;  // what "&Ende" passed on; nothing really ends
 
-// The last message box this thread showed: its text, and whether "no" is its default. It is answered at once
-// with the answer, and the answer goes back to OK.
+// The last message box this thread showed: its text, and whether Enter would answer no ("no" is drawn as its
+// default button). It is answered at once with the answer, and the answer goes back to OK.
 struct Box {
     std::wstring text;
     bool noIsDefault = false;
@@ -136,14 +131,15 @@ inline LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
         shownBeforeFilled = IsWindowVisible(GetAncestor(call->hwnd, GA_ROOT)) != FALSE;
     }
     if (call->message == WM_INITDIALOG) {
-        box = Box{TextOf(GetDlgItem(call->hwnd, 0xFFFF)), NoIsDefault(call->hwnd)};
+        const LONG no = GetWindowLongW(GetDlgItem(call->hwnd, IDNO), GWL_STYLE);
+        box = Box{TextOf(GetDlgItem(call->hwnd, 0xFFFF)), (no & BS_TYPEMASK) == BS_DEFPUSHBUTTON};
         PostMessageW(call->hwnd, WM_COMMAND, static_cast<WPARAM>(std::exchange(answer, IDOK)), 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // The form goes first and the current folder comes back, so that the application folder can be removed.
-class FormTest : public ::testing::Test {
+class Form1Window : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
@@ -152,9 +148,6 @@ class FormTest : public ::testing::Test {
     void TearDown() override {
         form.reset();
         SetCurrentDirectoryW(saved_.c_str());
-    }
-
-    void SetUp() override {
         ended.reset();
         box.reset();
         shownBeforeFilled.reset();
@@ -168,22 +161,19 @@ class FormTest : public ::testing::Test {
     }
     HWND control(int id) const { return form->control(id); }
     void click(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }
-    // Clicked, and the message box that follows answered.
-    std::optional<Box> answered(int id, int reply) const {
+    // Clicked, and the question that follows answered: whether it began with the text, with "no" the default.
+    bool asks(int id, int reply, const wchar_t* text) const {
         box.reset();
         answer = reply;
         click(id);
         answer = IDOK;
-        return box;
+        return box && box->text.starts_with(text) && box->noIsDefault;
     }
     Pixels inWindow(int id) const {
         RECT r;
         GetWindowRect(control(id), &r);
         MapWindowPoints(nullptr, form->window(), reinterpret_cast<POINT*>(&r), 2);
         return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-    }
-    Filter loop() const {  // the program's own message loop
-        return [this](MSG& message) { return form->preTranslate(message); };
     }
 
     TestFolder folder;

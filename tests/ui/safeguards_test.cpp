@@ -1,5 +1,6 @@
-// What Wine does not enforce and Windows does, through seams that refuse as Windows would; and failures that
-// must reach the player instead of ending the program silently.
+// What Wine does not enforce and Windows does, through seams that refuse as Windows would; the form while a
+// dataset's script runs, and before a step that could cost the game's own data; and failures that must reach
+// the player instead of ending the program silently.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -69,11 +70,9 @@ TEST(GameLauncher, StartsAGameThatNeedsAdministratorRightsThroughTheShellAndOnly
     }
 }
 
-using Failures = FormTest;
-
 // Whatever escapes a handler is shown with its number and text before the program ends; a main window the
 // system refuses to make is said as well, not a silent exit.
-TEST_F(Failures, AnythingThrownFromAHandlerOrAWindowThatCannotBeMadeIsShown) {
+TEST_F(Form1Window, AnythingThrownFromAHandlerOrAWindowThatCannotBeMadeIsShown) {
     const auto end = [](UINT code) { ended = code; };
     EXPECT_EQ(ShowingEveryFailure(nullptr, end, [] { return LRESULT{7}; }), 7);
     EXPECT_FALSE(box || ended);
@@ -100,6 +99,48 @@ TEST_F(Failures, AnythingThrownFromAHandlerOrAWindowThatCannotBeMadeIsShown) {
     EXPECT_FALSE(form->create());
     UnhookWindowsHookEx(refuse);
     EXPECT_TRUE(box && box->text.starts_with(L"Quorbel muss beendet werden.\r\n\r\n"));
+}
+
+// The pointer the window asks for over its client area.
+HCURSOR PointerOver(HWND window) {
+    SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+}
+
+// Installing over a dataset that quorbel.ini names although its folder is gone would take its data for the
+// game's; a game started while a script copies would play on half-copied data. So both ask first, with "no"
+// as the default; and the end of the script is shown as soon as it comes.
+TEST_F(Form1Window, InstallingOverAMissingDatasetOrPlayingWhileAScriptRunsAsksFirstAndTheEndIsShown) {
+    const std::string dataset = MakeDataset(folder.path(), "Lange_Liga");
+    WriteScript(dataset, "inst.bat", 3);
+    WriteBytes(dataset + "\\hold", "");
+    WriteBytes(folder / "quorbel.ini", "pfad=Premier League\r\n");
+    CopyBuiltProgram(L"glenmarra.exe", folder.path());
+    WriteBytes(folder / "glenmarra.log", "");  // with it the stand-in logs its launch
+    const HWND window = open();
+    Pick(control(kCboLiga), L"Lange Liga");
+    EXPECT_TRUE(asks(kBtnPatchen, IDNO, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));
+    EXPECT_TRUE(Lines(control(kLstLog)).size() == 1 && IsWindowEnabled(control(kBtnPatchen)) &&
+                IsWindowEnabled(control(kCboLiga)))
+        << "no did more";
+    EXPECT_EQ(ReadBytes(folder / "quorbel.ini"), "pfad=Premier League\r\n");
+    EXPECT_EQ(PointerOver(window), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_TRUE(asks(kBtnPatchen, IDYES, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));
+    ASSERT_TRUE(Ran(dataset, "inst.bat") && IsWindowEnabled(control(kBtnRestore)));
+    EXPECT_EQ(PointerOver(window), LoadCursorW(nullptr, IDC_APPSTARTING));
+    for (const int reply : {IDNO, IDYES}) {
+        EXPECT_TRUE(asks(kBtnStart, reply, L"inst.bat von 'Lange Liga' l\u00E4uft noch.")) << reply;
+    }
+    const std::string once = folder.path() + "\t1\n";  // started once, on yes
+    EXPECT_TRUE(Eventually([&] { return ReadBytes(folder / "glenmarra.log") == once; }));
+
+    fs::remove(PathOf(dataset + "\\hold"));
+    const std::wstring failed = L"inst.bat von 'Lange Liga' endete mit dem Fehlercode 3.";
+    EXPECT_TRUE(Eventually([&] { return Lines(control(kLstLog)).back().starts_with(failed); }))
+        << "unseen end";
+    EXPECT_EQ(PointerOver(window), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(ReadBytes(folder / "glenmarra.log"), once) << "started on no as well";
+    EXPECT_FALSE(asks(kBtnStart, IDNO, L"") || box) << "asked although no script runs";
 }
 
 }  // namespace
