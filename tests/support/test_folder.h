@@ -7,6 +7,8 @@
 #include "core/handles_win.h"
 #endif
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -230,31 +232,32 @@ inline void RunShell(const std::string& command) {
 
 // The folder refuses every new file, even to root, as "Program Files" refuses a standard user, for as long as
 // this lives; made is false where this machine cannot do that (no ext4, no right to change attributes).
-// Wine now and then loses a Linux program it was to start, so each command is given again until it worked.
+// Wine gives no handle to wait on, so the effect is awaited. The lock is asked for once: under load a command
+// given again came late and locked the folder after it was let go, for good. Letting go is given again.
 class Unwritable {
   public:
     explicit Unwritable(const std::string& folder) : folder_(folder), unix_("'" + UnixPath(folder) + "'") {
-        made = until(false, "chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
+        RunShell("chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
+        made = WaitFor([&] { return !takesFiles(); }, 200);
     }
-    ~Unwritable() { until(true, "chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_); }
+    ~Unwritable() {
+        for (int attempt = 0; attempt < 10 && !takesFiles(); ++attempt) {
+            RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_);
+            WaitFor([&] { return takesFiles(); }, 40);
+        }
+        EXPECT_TRUE(takesFiles()) << folder_ << " still refuses new files: chattr -i it";
+    }
     Unwritable(const Unwritable&) = delete;
     Unwritable& operator=(const Unwritable&) = delete;
 
     bool made = false;
 
   private:
-    bool until(bool writable, const std::string& command) const {
-        const auto done = [&] {
-            const bool taken = std::ofstream(PathOf(platform::JoinPath(folder_, "probe"))).good();
-            std::error_code ignored;
-            fs::remove(PathOf(platform::JoinPath(folder_, "probe")), ignored);
-            return taken == writable;
-        };
-        for (int attempt = 0; attempt < 10 && !done(); ++attempt) {
-            RunShell(command);
-            WaitFor(done, 40);
-        }
-        return done();
+    bool takesFiles() const {
+        const bool taken = std::ofstream(PathOf(platform::JoinPath(folder_, "probe"))).good();
+        std::error_code ignored;
+        fs::remove(PathOf(platform::JoinPath(folder_, "probe")), ignored);
+        return taken;
     }
 
     std::string folder_, unix_;
