@@ -133,7 +133,7 @@ TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContentWhateverLi
     struct rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     const struct rlimit tiny = {4, limit.rlim_max};
-    signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+    signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process (this test's own)
     setrlimit(RLIMIT_FSIZE, &tiny);
     const SaveResult halfWay = SettingsFile::WriteActiveDataset(app.path(), "Bundesliga");
     setrlimit(RLIMIT_FSIZE, &limit);

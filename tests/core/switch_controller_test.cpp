@@ -116,6 +116,7 @@ TEST_F(SwitchControllerTest,
     EXPECT_TRUE(controller.scriptRunning() && controller.scriptRunning() && controller.script() != nullptr)
         << "asking again changes nothing";
     std::optional<Unwritable> locked(std::in_place, app_);  // where this machine can make one
+    const bool made = locked->made;
     controller.restore();
     std::vector<std::string> log = {"Installieren von 'Lange Liga'", "Deinstallieren von 'Lange Liga'",
                                     "inst.bat von 'Lange Liga' läuft noch."};
@@ -123,9 +124,8 @@ TEST_F(SwitchControllerTest,
     EXPECT_TRUE(controller.activityLog().back().find("Taskleiste") != std::string::npos);
     fs::remove(PathOf(platform::JoinPath(folder, "hold")));
     ASSERT_TRUE(Ended(controller));
-    EXPECT_EQ(seen(controller), Seen(log, Installed, 0, "pfad=Lange Liga\r\n"))
-        << "an end with 0 adds nothing";
-    if (locked->made) {
+    EXPECT_EQ(seen(controller), Seen(log, Installed, 0, "pfad=Lange Liga\r\n")) << "code 0 adds no line";
+    if (made) {
         controller.restore();
         log.insert(log.end(),
                    {log[1], "Quorbel darf im Spielordner nicht schreiben, deshalb wurde nichts gestartet."});
@@ -137,9 +137,11 @@ TEST_F(SwitchControllerTest,
     EXPECT_FALSE(Exists(platform::JoinPath(folder, "clear.bat.ran")));
     controller.restore();
     ASSERT_TRUE(Ended(controller));
-    EXPECT_EQ(std::get<0>(seen(controller)).back(),
-              "clear.bat von 'Lange Liga' endete mit dem Fehlercode 3.");
-    EXPECT_EQ(controller.state(), Selected);
+    log.insert(log.end(), {log[1], "clear.bat von 'Lange Liga' endete mit dem Fehlercode 3."});
+    EXPECT_EQ(seen(controller), Seen(log, Selected, 0, "pfad=\r\n"));
+    if (!made) {
+        GTEST_SKIP() << "all but the unwritable folder, which this machine cannot make";
+    }
 }
 
 // A script that cannot be started is never reported as installed or restored. Windows drops a trailing

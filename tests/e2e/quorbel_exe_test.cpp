@@ -33,18 +33,16 @@ class QuorbelExe : public ::testing::Test {
         if (!held_.empty() && fs::remove(PathOf(held_ + "\\hold"))) {
             EXPECT_TRUE(Eventually([&] { return Exists(held_ + "\\clear.bat.done"); })) << "did not run on";
         }
-        End(process_);
+        End(std::move(process_));
     }
-    // Its exit code once it has ended, by itself when asked to wait or else ended here; its handles go.
-    static DWORD End(PROCESS_INFORMATION& process, bool wait = false) {
-        const win::UniqueHandle thread(std::exchange(process.hThread, nullptr)),
-            started(std::exchange(process.hProcess, nullptr));
-        if (WaitForSingleObject(started.get(), wait ? 20000 : 0) == WAIT_TIMEOUT) {
-            TerminateProcess(started.get(), 1);
+    // Its exit code once it has ended, by itself when asked to wait or else ended here.
+    static DWORD End(win::UniqueHandle process, bool wait = false) {
+        if (WaitForSingleObject(process.get(), wait ? 20000 : 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.get(), 1);
         }
         DWORD code = 1;
-        WaitForSingleObject(started.get(), INFINITE);
-        GetExitCodeProcess(started.get(), &code);
+        WaitForSingleObject(process.get(), INFINITE);
+        GetExitCodeProcess(process.get(), &code);
         return code;
     }
     HWND visible(const wchar_t* className) const {
@@ -53,7 +51,7 @@ class QuorbelExe : public ::testing::Test {
         return found;
     }
     static bool menuOpen() { return IsWindowVisible(FindWindowW(L"#32768", nullptr)) != FALSE; }
-    bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
     HWND control(int id) const {
         return GetDlgItem(FindDesign(id)->containerId != 0 ? GetDlgItem(window_, kFrame1) : window_, id);
     }
@@ -69,7 +67,7 @@ class QuorbelExe : public ::testing::Test {
     TestFolder parent_{"Quorbel"};
     const std::string game_ = parent_ / "Glenmarra Spiel \xC3\xA4";
     TestFolder elsewhere_{"Quorbel Start \xC3\xB6"};
-    PROCESS_INFORMATION process_{};
+    win::UniqueHandle process_;
     HWND window_ = nullptr;
     std::string held_;  // a dataset whose clear.bat waits while its file "hold" exists
 };
@@ -135,25 +133,25 @@ TEST_F(QuorbelExe, ASecondStartInTheSameFolderAlsoThroughAnotherDriveUnderWineBr
     ASSERT_TRUE(start());
     TestFolder otherGame{"Quorbel anderes Spiel"};
     CopyBuiltProgram(L"Quorbel.exe", otherGame.path());
-    PROCESS_INFORMATION beside = StartProgram(otherGame / "Quorbel.exe", elsewhere_.path());
+    win::UniqueHandle beside = StartProgram(otherGame / "Quorbel.exe", elsewhere_.path());
     ASSERT_TRUE(Eventually([] { return WindowsTitledQuorbel() == 2; }));
     for (const bool minimised : {true, false}) {
         SCOPED_TRACE(minimised ? "minimised, in other case" : "open behind another window, another drive");
         ShowWindow(window_, minimised ? SW_MINIMIZE : SW_SHOWNORMAL);
         const OtherWindow other = OpenOtherWindow(L"");
         ASSERT_TRUE(InFront(other.get()) && IsIconic(window_) == minimised);
-        PROCESS_INFORMATION second =
+        win::UniqueHandle second =
             StartProgram(minimised || !drive ? parent_ / "GLENMARRA SPIEL \xC3\xA4\\quorbel.exe"
                                              : drive->root + "Glenmarra Spiel \xC3\xA4\\Quorbel.exe",
                          elsewhere_.path());
-        EXPECT_EQ(End(second, true), 0u);
+        EXPECT_EQ(End(std::move(second), true), 0u);
         EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && !IsIconic(window_); }));
         EXPECT_EQ(WindowsTitledQuorbel(), 2);
     }
-    End(beside);
+    End(std::move(beside));
     ASSERT_TRUE(PressUntil(window_, {VK_MENU, 'D'}, menuOpen));  // "&Datei", "&Ende"
     ASSERT_TRUE(PressUntil(nullptr, {'E'}, [&] { return !running(); }));
-    EXPECT_EQ(End(process_, true), 0u);
+    EXPECT_EQ(End(std::move(process_), true), 0u);
 }
 
 // The game starts in the folder the tool was started from until an install makes the game folder current

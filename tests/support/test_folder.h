@@ -205,16 +205,17 @@ inline std::string UnixPath(const std::string& path) {
     return unix;
 }
 
-// A program started without a console, in the folder when one is given.
-inline PROCESS_INFORMATION StartProgram(const std::string& program, const std::string& folder = "",
-                                        const std::string& arguments = "") {
-    std::wstring line = platform::Widen("\"" + program + "\" " + arguments);
+// A program started without a console, in the folder when one is given; null where it could not start.
+inline win::UniqueHandle StartProgram(const std::string& program, const std::string& folder = "",
+                                      const std::string& arguments = "") {
+    std::wstring line = platform::Widen("\"" + program + "\"" + (arguments.empty() ? "" : " ") + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                    folder.empty() ? nullptr : PathOf(folder).c_str(), &startup, &started);
-    return started;
+    const win::UniqueHandle thread(started.hThread);
+    return win::UniqueHandle(started.hProcess);
 }
 
 inline void RunShell(const std::string& command) {
@@ -232,15 +233,16 @@ inline void RunShell(const std::string& command) {
 
 // The folder refuses every new file, even to root, as "Program Files" refuses a standard user, for as long as
 // this lives; made is false where this machine cannot do that (no ext4, no right to change attributes).
-// Wine gives no handle to wait on, so the effect is awaited. The lock is asked for once: under load a command
-// given again came late and locked the folder after it was let go, for good. Letting go is given again.
+// Wine gives no handle to wait on, so the command leaves a mark beside the folder once it is done. The lock
+// is asked for once, and its mark awaited before letting go: a lock that came late would stay for good.
 class Unwritable {
   public:
     explicit Unwritable(const std::string& folder) : folder_(folder), unix_("'" + UnixPath(folder) + "'") {
-        RunShell("chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_);
-        made = WaitFor([&] { return !takesFiles(); }, 200);
+        RunShell("chattr +i " + unix_ + " 2>/dev/null || chmod a-w " + unix_ + "; : > " + unix_ + "'.done'");
+        made = WaitFor([&] { return Exists(folder_ + ".done"); }, 200) && !takesFiles();
     }
     ~Unwritable() {
+        WaitFor([&] { return Exists(folder_ + ".done"); }, 200);
         for (int attempt = 0; attempt < 10 && !takesFiles(); ++attempt) {
             RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_);
             WaitFor([&] { return takesFiles(); }, 40);
