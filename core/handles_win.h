@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -18,6 +19,11 @@ struct Releaser {
 // A handle that Release frees; null means none.
 template <typename Handle, auto Release>
 using Owned = std::unique_ptr<std::remove_pointer_t<Handle>, Releaser<Handle, Release>>;
+
+// A handle that a platform header keeps as an integer, so that the header stays free of <windows.h>.
+inline HANDLE AsHandle(std::intptr_t handle) noexcept {
+    return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
+}
 
 // A registered wait ends only once its callback has returned, so nothing it uses goes before it.
 inline void UnregisterWaitAndItsCallback(HANDLE wait) noexcept {

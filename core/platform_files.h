@@ -109,11 +109,6 @@ Outcome MoveToFreeName(const std::string& from, const std::string& to);
 // Removes a plain file; a folder or a read-only file stays.
 void RemoveFile(const std::string& path);
 
-struct FolderEntry {
-    std::string name;
-    bool isFolder = false;
-};
-
 #ifdef _WIN32
 // The path as the W file functions take it: extended (\\?\) past MAX_PATH, which needs a full path.
 std::wstring FilePath(const std::string& path);

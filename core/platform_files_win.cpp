@@ -11,10 +11,7 @@
 namespace quorbel::platform {
 namespace {
 
-// The handle is kept as an integer so that the header stays free of <windows.h>.
-HANDLE AsHandle(std::intptr_t handle) {
-    return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
-}
+using win::AsHandle;
 
 // Worth trying again while another program holds the file: it opened it without sharing or locked a range
 // of it; or Windows denies access to a file that is there and not read-only, as it does to one that another

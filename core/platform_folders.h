@@ -10,6 +10,11 @@
 
 namespace quorbel::platform {
 
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
 // The names of the plain files in the folder that begin with the prefix, hidden ones included.
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view prefix);
 

@@ -64,9 +64,7 @@ Started Start(const wchar_t* program, std::wstring commandLine, WORD show) {
     return {std::nullopt, win::UniqueHandle(process.hProcess)};
 }
 
-HANDLE AsHandle(std::intptr_t handle) {
-    return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
-}
+using win::AsHandle;
 
 }  // namespace
 

@@ -16,6 +16,7 @@ namespace {
 
 constexpr UINT kLoadBanner = WM_APP + 1;
 constexpr UINT kActivatePopup = WM_APP + 2;  // wParam: the window whose open message box gets the keyboard
+static_assert(ScriptWatch::kEnded != kLoadBanner && ScriptWatch::kEnded != kActivatePopup);
 
 }  // namespace
 
@@ -204,11 +205,11 @@ void Form1::btnrestore_Click() {
 }
 
 void Form1::btnstart_Click() {
-    const bool scriptRunning = controller_.scriptRunning();
-    showState();
-    const RunningScript* script = controller_.script();
-    if (scriptRunning && !AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
-        return;
+    if (scriptStillRuns()) {
+        const RunningScript* script = controller_.script();
+        if (!AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
+            return;
+        }
     }
     const std::string& appFolder = controller_.applicationFolder();
     if (const platform::Outcome failure = LaunchGame(appFolder)) {
@@ -217,8 +218,19 @@ void Form1::btnstart_Click() {
 }
 
 void Form1::onScriptEnded() {
-    controller_.scriptRunning();
+    scriptStillRuns();
+}
+
+// An end noted just now (its log line, the pointer, the watch let go) is shown at once.
+bool Form1::scriptStillRuns() {
+    if (controller_.script() == nullptr) {
+        return false;
+    }
+    if (controller_.scriptRunning()) {
+        return true;
+    }
     showState();
+    return false;
 }
 
 void Form1::MnuDateiItem_Click(short) {

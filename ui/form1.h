@@ -59,6 +59,7 @@ class Form1 {
     void onMetricsChanged();
     void onLoadBanner();
     void onScriptEnded();
+    bool scriptStillRuns();
     void bringBack(HWND window);
 
     void refreshContent(UINT dpi);

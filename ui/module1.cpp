@@ -28,6 +28,25 @@ HWND EnabledPopupOf(HWND owner) {
     return search.popup;
 }
 
+// Gives the keyboard to the message box the window has open, if any: restoring the window activates the
+// window itself, which is disabled while the box is open. The box, or null when there is none.
+HWND ActivateOpenPopup(HWND window) {
+    if (window == nullptr) {
+        return nullptr;
+    }
+    HWND popup = GetLastActivePopup(window);
+    if (popup == window) {
+        // Wine: GetLastActivePopup gives the owner itself while its message box is open; Windows gives the
+        // box, and then this finds it too.
+        popup = EnabledPopupOf(window);
+    }
+    if (popup == nullptr || popup == window) {
+        return nullptr;
+    }
+    SetForegroundWindow(popup);
+    return popup;
+}
+
 }  // namespace
 
 bool KeyPressed(KeyHistory& history, int virtualKey) {
@@ -55,23 +74,6 @@ bool RestoreWindow(HWND window) {
     }
     SetForegroundWindow(window);
     return BringWindowToTop(window) != FALSE;
-}
-
-HWND ActivateOpenPopup(HWND window) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    HWND popup = GetLastActivePopup(window);
-    if (popup == window) {
-        // Wine: GetLastActivePopup gives the owner itself while its message box is open; Windows gives the
-        // box, and then this finds it too.
-        popup = EnabledPopupOf(window);
-    }
-    if (popup == nullptr || popup == window) {
-        return nullptr;
-    }
-    SetForegroundWindow(popup);
-    return popup;
 }
 
 bool InsistOnForeground(HWND target, const ForegroundCalls& calls) {

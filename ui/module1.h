@@ -20,10 +20,6 @@ bool KeyPressed(KeyHistory& history, int virtualKey);
 // the last call to the system succeeded.
 bool RestoreWindow(HWND window);
 
-// Gives the keyboard to the message box the window has open, if any: restoring the window activates the
-// window itself, which is disabled while the box is open. The box, or null when there is none.
-HWND ActivateOpenPopup(HWND window);
-
 // The calls that ask for the foreground, replaceable in tests. Windows grants it only to a program that,
 // among a few others, received the last input event; a player who just pressed the key in the game gave it
 // there.

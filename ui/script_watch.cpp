@@ -21,8 +21,9 @@ void RefreshPointer(HWND window) {
 }  // namespace
 
 void ScriptWatch::watch(HWND window, std::intptr_t process) {
-    const auto given = reinterpret_cast<HANDLE>(process);  // NOLINT(performance-no-int-to-ptr)
+    const HANDLE given = win::AsHandle(process);
     const DWORD id = process != -1 ? GetProcessId(given) : 0;
+    const bool wasBusy = watchedId_ != 0;
     if (id != watchedId_) {
         wait_.reset();
         watched_.reset();
@@ -39,8 +40,7 @@ void ScriptWatch::watch(HWND window, std::intptr_t process) {
             }
         }
     }
-    if (busyShown_ != (watchedId_ != 0)) {
-        busyShown_ = watchedId_ != 0;
+    if (wasBusy != (watchedId_ != 0)) {
         RefreshPointer(window);
     }
 }

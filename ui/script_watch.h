@@ -28,8 +28,7 @@ class ScriptWatch {
     // given lives; the wait goes before it.
     win::UniqueHandle watched_;
     win::UniqueWait wait_;
-    DWORD watchedId_ = 0;
-    bool busyShown_ = false;
+    DWORD watchedId_ = 0;  // 0 while nothing is watched
 };
 
 }  // namespace quorbel::ui
