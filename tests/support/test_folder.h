@@ -1,4 +1,5 @@
-// Real temporary folders for the tests, and scripts that record the folder they ran in.
+// Real temporary folders for the tests, and scripts that record the folder they ran in; with GoogleTest and
+// the standard headers every test takes from here.
 #pragma once
 
 #ifdef _WIN32
@@ -10,14 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +30,11 @@ inline fs::path PathOf(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+inline std::string Utf8(const fs::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
 inline bool Exists(const std::string& path) {
     std::error_code ignored;
     return fs::exists(PathOf(path), ignored);
@@ -43,9 +46,7 @@ inline void MakeFolders(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        throw std::runtime_error("cannot write " + path);
-    }
+    EXPECT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) << path;
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -57,8 +58,7 @@ inline std::string ReadBytes(const std::string& path) {
 inline std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(PathOf(folder))) {
-        const std::u8string name = entry.path().filename().u8string();
-        names.emplace_back(name.begin(), name.end());
+        names.push_back(Utf8(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -66,45 +66,28 @@ inline std::vector<std::string> Entries(const std::string& folder) {
 
 // Asks done every 50 ms until it holds; false when it never did within the rounds. This waits for another
 // process; it does not time one.
-inline bool WaitFor(const std::function<bool()>& done, int rounds = 600) {
+template <typename Done>
+inline bool WaitFor(const Done& done, int rounds = 600) {
     for (int round = 0; round < rounds && !done(); ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return done();
 }
 
-#ifdef _WIN32
-// By extended paths, which alone reach a folder named "Liga." or one past MAX_PATH;
-// std::filesystem::remove_all here can spin for good on a file that is still in use.
-inline void RemoveWideTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data{};
-    if (const auto search =
-            win::OwnFileHandle<win::UniqueSearch>(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
-        do {
-            const std::wstring name = data.cFileName, child = folder + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                DeleteFileW(child.c_str());
-            } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-                RemoveDirectoryW(child.c_str());  // a link goes as itself, never what it points to
-            } else if (name != L"." && name != L"..") {
-                RemoveWideTree(child);
-            }
-        } while (FindNextFileW(search.get(), &data) != FALSE);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-#endif
-
-// True once the folder is gone with everything in it.
-inline bool RemoveTree(const std::string& folder) {
-#ifdef _WIN32
-    RemoveWideTree(L"\\\\?\\" + PathOf(folder).wstring());
-#else
+// Folder by folder, the read-only mark taken off first; true once the folder is gone. A link (only the native
+// tests make one) goes as itself, never what it points to. std::filesystem::remove_all here can spin for good
+// on a file that is still in use.
+inline bool RemoveTree(const fs::path& folder) {
     std::error_code ignored;
-    fs::remove_all(PathOf(folder), ignored);
-#endif
-    return !Exists(folder);
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+        if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
+            RemoveTree(entry.path());
+        }
+        fs::remove(entry.path(), ignored);
+    }
+    fs::remove(folder, ignored);
+    return !fs::exists(folder, ignored);
 }
 
 // A fresh folder below the system's temporary folder, removed with everything in it at the end. Its name
@@ -112,17 +95,16 @@ inline bool RemoveTree(const std::string& folder) {
 class TestFolder {
   public:
     explicit TestFolder(std::string_view nameHint = "Quorbel Test \xC3\xA4") {
-        static std::atomic<unsigned> counter{0};
+        static unsigned counter = 0;
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         const std::string name =
             std::string(nameHint) + " " + std::to_string(stamp) + "-" + std::to_string(counter++);
-        const std::u8string base = (fs::temp_directory_path() / PathOf(name)).u8string();
-        path_.assign(base.begin(), base.end());
+        path_ = Utf8(fs::temp_directory_path() / PathOf(name));
         MakeFolders(path_);
     }
     // A script the test started may still be leaving its folder; it is given a moment.
     ~TestFolder() {
-        WaitFor([&] { return RemoveTree(path_); }, 40);
+        WaitFor([&] { return RemoveTree(PathOf(path_)); }, 40);
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
@@ -243,11 +225,9 @@ class Unwritable {
     }
     ~Unwritable() {
         WaitFor([&] { return Exists(folder_ + ".done"); }, 200);
-        for (int attempt = 0; attempt < 10 && !takesFiles(); ++attempt) {
-            RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_);
-            WaitFor([&] { return takesFiles(); }, 40);
-        }
-        EXPECT_TRUE(takesFiles()) << folder_ << " still refuses new files: chattr -i it";
+        RunShell("chattr -i " + unix_ + " 2>/dev/null; chmod u+w " + unix_ + "; rm " + unix_ + "'.done'");
+        EXPECT_TRUE(WaitFor([&] { return !Exists(folder_ + ".done"); }, 200) && takesFiles())
+            << folder_ << " still refuses new files: chattr -i it";
     }
     Unwritable(const Unwritable&) = delete;
     Unwritable& operator=(const Unwritable&) = delete;

@@ -5,15 +5,10 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "support/test_folder.h"
 #include "ui/form1.h"
@@ -44,15 +39,14 @@ inline bool Eventually(const std::function<bool()>& done, const Filter& filter =
 enum class Stroke { Tap, Down, Up };
 inline void Keys(std::initializer_list<WORD> keys, Stroke stroke = Stroke::Tap) {
     std::vector<INPUT> inputs;
-    const auto add = [&](WORD key, DWORD flags) {
-        inputs.push_back({INPUT_KEYBOARD, {}});
-        inputs.back().ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), flags, 0, 0};
-    };
-    for (auto key = keys.begin(); stroke != Stroke::Up && key != keys.end(); ++key) {
-        add(*key, 0);
-    }
-    for (auto key = std::rbegin(keys); stroke != Stroke::Down && key != std::rend(keys); ++key) {
-        add(*key, KEYEVENTF_KEYUP);
+    for (std::size_t i = 0; i < 2 * keys.size(); ++i) {
+        const bool up = i >= keys.size();
+        const WORD key = keys.begin()[up ? 2 * keys.size() - 1 - i : i];
+        if (stroke == Stroke::Tap || up == (stroke == Stroke::Up)) {
+            inputs.push_back({INPUT_KEYBOARD, {}});
+            inputs.back().ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)),
+                                up ? KEYEVENTF_KEYUP : 0u, 0, 0};
+        }
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

@@ -1,7 +1,4 @@
 // The form in this process on a fresh application folder, driven by messages and by real keys.
-#include <gtest/gtest.h>
-
-#include <array>
 
 #include "resources/resource_ids.h"
 #include "support/window_tests.h"
@@ -130,22 +127,20 @@ TEST(Resources, TheBannerIs400By100AndTheIconHasAnImageForEveryScale) {
     BITMAP image{};
     GetObjectW(banner.bitmapFor(kDesignDpi), sizeof image, &image);
     EXPECT_EQ((std::array{image.bmWidth, image.bmHeight}), (std::array<LONG, 2>{400, 100}));
-    // The icon's directory: a count, then 14 bytes for each image: width, height (0 for 256), colours, ...
-    const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(
-        instance, FindResourceW(instance, MAKEINTRESOURCEW(IDI_QUORBEL), MAKEINTRESOURCEW(14)))));
-    ASSERT_NE(icons, nullptr);
-    std::vector<BYTE> images;
-    for (int i = 0; i < icons[4]; ++i) {
-        images.insert(images.end(), icons + 6 + 14 * i, icons + 9 + 14 * i);
+    const auto resource = [&](int id, LPCWSTR type) {
+        return static_cast<BYTE*>(
+            LockResource(LoadResource(instance, FindResourceW(instance, MAKEINTRESOURCEW(id), type))));
+    };
+    // The image the system picks for each size: a bitmap of that width, or at 256 px the PNG-compressed one
+    // that Explorer's large views take.
+    for (const int size : {16, 24, 32, 48, 256}) {
+        const int id = LookupIconIdFromDirectoryEx(resource(IDI_QUORBEL, RT_GROUP_ICON), TRUE, size, size, 0);
+        const auto* picked = reinterpret_cast<const char*>(resource(id, RT_ICON));
+        EXPECT_TRUE(picked != nullptr &&
+                    (size == 256 ? std::string_view(picked, 4) == "\x89PNG"
+                                 : reinterpret_cast<const BITMAPINFOHEADER*>(picked)->biWidth == size))
+            << size;
     }
-    EXPECT_EQ(images, (std::vector<BYTE>{32, 32, 16, 16, 16, 16, 24, 24, 16, 48, 48, 16, 0, 0, 0}));
-    // The largest one is PNG-compressed, as Explorer's large views take it: its image (found by the id that
-    // ends its entry) begins with the PNG signature.
-    WORD id = 0;
-    std::copy_n(icons + 6 + 14 * 4 + 12, sizeof id, reinterpret_cast<BYTE*>(&id));
-    const auto* png = static_cast<const char*>(LockResource(
-        LoadResource(instance, FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3)))));
-    EXPECT_TRUE(png != nullptr && std::string_view(png, 4) == "\x89PNG");
 }
 
 }  // namespace

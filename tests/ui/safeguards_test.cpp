@@ -1,10 +1,8 @@
 // What Wine does not enforce and Windows does, through seams that refuse as Windows would; the form while a
 // dataset's script runs, and before a step that could cost the game's own data; and failures that must reach
 // the player instead of ending the program silently.
-#include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <vector>
 
 #include "support/window_tests.h"
 #include "ui/form1_design.h"
@@ -17,37 +15,32 @@ namespace {
 using namespace ui;
 
 // What the stand-ins below were asked, in order.
-std::vector<std::string> asked;
+std::string asked;
 
 // The window was brought back by the hotkey's calls, or was not, as Windows refuses the foreground to a
 // program in the background until it has received an input event: only then does the tool give one of its
 // own, that moves and clicks nothing, and ask once more.
 TEST(Module1Hotkey, InsistsOnTheForegroundOnlyWhereTheFirstRequestWasRefused) {
     static HWND front = nullptr;
-    static bool lastInputOurs = false;
     const Module1::ForegroundCalls calls{
         [](HWND window) -> BOOL {
-            asked.push_back("ask");
-            front = lastInputOurs ? window : front;
-            return lastInputOurs;
+            asked += " ask";
+            front = asked.starts_with(" input") ? window : front;  // granted after an input of its own
+            return front == window;
         },
         []() { return front; },
         [](UINT count, LPINPUT input, int size) {
             const MOUSEINPUT& m = input->mi;
             const bool nothing = input->type == INPUT_MOUSE && (m.dx | m.dy | m.dwFlags | m.mouseData) == 0;
-            asked.push_back(count == 1 && size == sizeof(INPUT) && nothing ? "input that moves nothing"
-                                                                           : "?");
-            lastInputOurs = true;
+            asked += count == 1 && size == sizeof(INPUT) && nothing ? " input that moves nothing" : " ?";
             return count;
         }};
     const auto tool = reinterpret_cast<HWND>(1), game = reinterpret_cast<HWND>(2);
-    for (const bool granted : {true, false}) {
-        front = granted ? tool : game;
-        lastInputOurs = false;
+    for (const HWND first : {tool, game}) {
+        front = first;
         asked.clear();
         EXPECT_TRUE(Module1::InsistOnForeground(tool, calls));
-        EXPECT_EQ(asked, (granted ? std::vector<std::string>{}
-                                  : std::vector<std::string>{"input that moves nothing", "ask"}));
+        EXPECT_EQ(asked, first == tool ? "" : " input that moves nothing ask");
     }
     EXPECT_FALSE(Module1::InsistOnForeground(nullptr, calls));
 }
@@ -56,7 +49,7 @@ TEST(Module1Hotkey, InsistsOnTheForegroundOnlyWhereTheFirstRequestWasRefused) {
 TEST(GameLauncher, StartsAGameThatNeedsAdministratorRightsThroughTheShellAndOnlyThat) {
     static platform::Outcome refusal;
     const GameStarter start = [](const std::string& path, bool withConsent) {
-        asked.push_back((withConsent ? "shell " : "process ") + path);
+        asked += (withConsent ? " shell " : " process ") + path;
         return withConsent ? platform::Outcome() : refusal;
     };
     const std::string game = "C:\\Glenmarra \xC3\xA4\\glenmarra.exe";
@@ -64,8 +57,7 @@ TEST(GameLauncher, StartsAGameThatNeedsAdministratorRightsThroughTheShellAndOnly
         asked.clear();
         refusal = code == 0 ? platform::Outcome() : platform::Failure{code, "refused"};
         const platform::Outcome failure = LaunchGame("C:\\Glenmarra \xC3\xA4", start);
-        EXPECT_EQ(asked, (code == 740 ? std::vector<std::string>{"process " + game, "shell " + game}
-                                      : std::vector<std::string>{"process " + game}));
+        EXPECT_EQ(asked, " process " + game + (code == 740 ? " shell " + game : ""));
         EXPECT_EQ(failure ? failure->code : 0u, code == 740 ? 0u : code);
     }
 }
@@ -85,15 +77,13 @@ TEST_F(Form1Window, AnythingThrownFromAHandlerOrAWindowThatCannotBeMadeIsShown) 
                     box->text.ends_with(shown));
         EXPECT_EQ(std::exchange(ended, std::nullopt), 1u);
     }
-    const HHOOK refuse = SetWindowsHookExW(
-        WH_CBT,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            const auto* create = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam) : nullptr;
-            const bool ours = create != nullptr && !IS_INTRESOURCE(create->lpcs->lpszClass) &&
-                              lstrcmpW(create->lpcs->lpszClass, kWindowClass) == 0;
-            return ours ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, GetCurrentThreadId());
+    const auto refuseOurs = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const LPCWSTR name =
+            code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass : nullptr;
+        const bool ours = name != nullptr && !IS_INTRESOURCE(name) && lstrcmpW(name, kWindowClass) == 0;
+        return ours ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    const HHOOK refuse = SetWindowsHookExW(WH_CBT, refuseOurs, nullptr, GetCurrentThreadId());
     box.reset();
     form = std::make_unique<Form1>(folder.path());
     EXPECT_FALSE(form->create());
@@ -120,9 +110,9 @@ TEST_F(Form1Window, InstallingOverAMissingDatasetOrPlayingWhileAScriptRunsAsksFi
     const HWND window = open();
     Pick(control(kCboLiga), L"Lange Liga");
     EXPECT_TRUE(asks(kBtnPatchen, IDNO, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));
+    // No did nothing more.
     EXPECT_TRUE(Lines(control(kLstLog)).size() == 1 && IsWindowEnabled(control(kBtnPatchen)) &&
-                IsWindowEnabled(control(kCboLiga)))
-        << "no did more";
+                IsWindowEnabled(control(kCboLiga)));
     EXPECT_EQ(ReadBytes(folder / "quorbel.ini"), "pfad=Premier League\r\n");
     EXPECT_EQ(PointerOver(window), LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_TRUE(asks(kBtnPatchen, IDYES, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));
@@ -136,8 +126,7 @@ TEST_F(Form1Window, InstallingOverAMissingDatasetOrPlayingWhileAScriptRunsAsksFi
 
     fs::remove(PathOf(dataset + "\\hold"));
     const std::wstring failed = L"inst.bat von 'Lange Liga' endete mit dem Fehlercode 3.";
-    EXPECT_TRUE(Eventually([&] { return Lines(control(kLstLog)).back().starts_with(failed); }))
-        << "unseen end";
+    EXPECT_TRUE(Eventually([&] { return Lines(control(kLstLog)).back().starts_with(failed); }));
     EXPECT_EQ(PointerOver(window), LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_EQ(ReadBytes(folder / "glenmarra.log"), once) << "started on no as well";
     EXPECT_FALSE(asks(kBtnStart, IDNO, L"") || box) << "asked although no script runs";
