@@ -98,6 +98,7 @@ TEST(SettingsFileRead, GivesTheLastKeyLinesValueLowerCased) {
         {"pfad=a\r\npfad=b\r\npfad=\r\n", "b"},
         {"PFAD=Eins\rPfAd=Zwei\r\nfoo\npfad=drei\r\n", "zwei"},  // CR ends a line, a lone LF does not
         {"pfad=a\r\r\npfad=b", "b"},
+        {"pfad=a\rpfad=b\nc\r\n", "b\nc"},  // a character after CR ends what its LF would have ended
         {"pfad=a\r\n\npfad=b", "a"},
         {"pfad=a\npfad=b\n", "a\npfad=b\n"},
         {"\xEF\xBB\xBFpfad=a\r\n", ""},  // a byte-order mark is part of the first line
@@ -182,6 +183,10 @@ TEST(SettingsFileRead, TakesTheNewestTemporaryFileOfABrokenOffSaveWhenTheFileIsM
     EXPECT_EQ(Entries(app.path()).size(), std::size(files)) << "moved, not copied";
     // A file that is there is read as it is.
     EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "quorbel.ini.345-1.tmp");
+    // The two again, the other one newer now: the newest is taken, whichever the folder lists first.
+    fs::rename(PathOf(app / "quorbel.ini"), PathOf(app / "quorbel.ini.345-1.tmp"));
+    fs::last_write_time(PathOf(app / "quorbel.ini.12-0.tmp"), now + std::chrono::hours(2));
+    EXPECT_EQ(SettingsFile::ReadActiveDataset(app.path()).activeDataset, "quorbel.ini.12-0.tmp");
     ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "").kind, SaveResult::Kind::Saved);
     EXPECT_EQ(Entries(app.path()),
               (Names{"quorbel.ini", "quorbel.ini.-1.tmp", "quorbel.ini.5-.tmp", "quorbel.ini.5-1.tmp.bak",
@@ -210,6 +215,8 @@ TEST(SettingsFile, IsTriedAgainWhileAnotherProgramHoldsTheFileAndKeepsItHidden) 
         held.reset();
         EXPECT_EQ(pauses, letGo ? 2 : 6);
         EXPECT_EQ(read.activeDataset, letGo ? "alt" : "");
+        EXPECT_EQ(read.failure && platform::HeldByAnotherProgram(*read.failure), !letGo);
+        EXPECT_EQ(saved.kind, letGo ? SaveResult::Kind::Saved : SaveResult::Kind::Failed);
         EXPECT_EQ(platform::HeldByAnotherProgram(saved.failure), !letGo);
         EXPECT_EQ(ReadBytes(app / "quorbel.ini"), letGo ? "pfad=Neu\r\n" : "pfad=alt\r\n");
         EXPECT_EQ(Entries(app.path()), Names{"quorbel.ini"});

@@ -78,13 +78,16 @@ inline bool WaitFor(const Done& done, int rounds = 600) {
 // tests make one) goes as itself, never what it points to. std::filesystem::remove_all here can spin for good
 // on a file that is still in use.
 inline bool RemoveTree(const fs::path& folder) {
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-        if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
-            RemoveTree(entry.path());
+    std::error_code listing, ignored;
+    for (fs::directory_iterator entry(folder, listing), end; !listing && entry != end;
+         entry.increment(listing)) {
+        if (!entry->is_symlink(ignored)) {
+            fs::permissions(entry->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+            if (entry->is_directory(ignored)) {
+                RemoveTree(entry->path());
+            }
         }
-        fs::remove(entry.path(), ignored);
+        fs::remove(entry->path(), ignored);
     }
     fs::remove(folder, ignored);
     return !fs::exists(folder, ignored);
@@ -102,9 +105,10 @@ class TestFolder {
         path_ = Utf8(fs::temp_directory_path() / PathOf(name));
         MakeFolders(path_);
     }
-    // A script the test started may still be leaving its folder; it is given a moment.
+    // A script the test started may still be leaving its folder, or see its file "hold" go: it is given a
+    // few seconds.
     ~TestFolder() {
-        WaitFor([&] { return RemoveTree(PathOf(path_)); }, 40);
+        WaitFor([&] { return RemoveTree(PathOf(path_)); }, 100);
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;

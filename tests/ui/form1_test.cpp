@@ -133,8 +133,10 @@ TEST(Resources, TheBannerIs400By100AndTheIconHasAnImageForEveryScale) {
     };
     // The image the system picks for each size: a bitmap of that width, or at 256 px the PNG-compressed one
     // that Explorer's large views take.
+    BYTE* const group = resource(IDI_QUORBEL, RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
     for (const int size : {16, 24, 32, 48, 256}) {
-        const int id = LookupIconIdFromDirectoryEx(resource(IDI_QUORBEL, RT_GROUP_ICON), TRUE, size, size, 0);
+        const int id = LookupIconIdFromDirectoryEx(group, TRUE, size, size, 0);
         const auto* picked = reinterpret_cast<const char*>(resource(id, RT_ICON));
         EXPECT_TRUE(picked != nullptr &&
                     (size == 256 ? std::string_view(picked, 4) == "\x89PNG"
