@@ -73,8 +73,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     if (form == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    // A failure that escapes a handler ends the program with a message, as the handlers that do not skip
-    // failures promise.
+    // A failure that escapes a handler ends the program with a message; nothing crosses the system's frame.
     return ShowingEveryFailure(window, form->endProgram_,
                                [&] { return form->handleMessage(message, wParam, lParam); });
 }
@@ -100,7 +99,7 @@ LRESULT Form1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Module1::ComeToFront(reinterpret_cast<HWND>(wParam));
             return 0;
         case ScriptWatch::kEnded:
-            onScriptEnded();
+            scriptStillRuns();  // notes the end
             return 0;
         case WM_SETCURSOR:
             return watch_.showBusyPointer(LOWORD(lParam)) ? TRUE
@@ -170,8 +169,7 @@ void Form1::cboliga_CloseUp() {
     const HWND combo = control(kCboLiga);
     const LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (shown < 0) {
-        // Escaped before the first pick: the entries moved through were picked on the way and install is
-        // offered, so the box shows the last of them again.
+        // Escaped before the first pick: the entries moved through were picked, so the last one is shown.
         showState();
         return;
     }
@@ -205,20 +203,15 @@ void Form1::btnrestore_Click() {
 }
 
 void Form1::btnstart_Click() {
-    if (scriptStillRuns()) {
-        const RunningScript* script = controller_.script();
-        if (!AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
-            return;
-        }
+    const RunningScript* script = scriptStillRuns() ? controller_.script() : nullptr;
+    if (script != nullptr &&
+        !AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
+        return;
     }
     const std::string& appFolder = controller_.applicationFolder();
     if (const platform::Outcome failure = LaunchGame(appFolder)) {
         ShowGameStartFailure(window_, GamePath(appFolder), *failure);
     }
-}
-
-void Form1::onScriptEnded() {
-    scriptStillRuns();
 }
 
 // An end noted just now (its log line, the pointer, the watch let go) is shown at once.

@@ -58,7 +58,6 @@ class Form1 {
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMetricsChanged();
     void onLoadBanner();
-    void onScriptEnded();
     bool scriptStillRuns();
     void bringBack(HWND window);
 
