@@ -109,7 +109,7 @@ TEST_F(SwitchControllerTest,
     WriteBytes(platform::JoinPath(folder, "hold"), "");
     SwitchController controller = selected("Lange Liga");
     controller.install();
-    ASSERT_TRUE(Ran(folder, "inst.bat"));
+    ASSERT_TRUE(Ran(folder, "inst.bat")) << controller.activityLog().back();
     // Asking again changes nothing.
     EXPECT_TRUE(controller.scriptRunning() && controller.scriptRunning() && controller.script() != nullptr);
     std::optional<Unwritable> locked(std::in_place, app_);  // where this machine can make one

@@ -67,7 +67,7 @@ inline std::vector<std::string> Entries(const std::string& folder) {
 // Asks done every 50 ms until it holds; false when it never did within the rounds. This waits for another
 // process; it does not time one.
 template <typename Done>
-inline bool WaitFor(const Done& done, int rounds = 600) {
+inline bool WaitFor(const Done& done, int rounds = 1200) {
     for (int round = 0; round < rounds && !done(); ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
