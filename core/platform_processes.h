@@ -17,11 +17,9 @@ Outcome SetCurrentFolder(const std::string& path);
 // The full path of the running program, as the system reports it.
 std::string ExecutablePath();
 
-enum class ShowState { Minimised, Normal };
-
-// Starts exactly the named file as a separate process, with no arguments, and does not wait for it.
-// The process inherits the current folder.
-Outcome StartProcess(const std::string& path, ShowState show);
+// Starts exactly the named file as a separate process, shown normally, with no arguments, and does not wait
+// for it. The process inherits the current folder.
+Outcome StartProcess(const std::string& path);
 
 // A started process that is watched but never waited for; it runs on when this goes.
 class Process {

@@ -71,7 +71,7 @@ std::string ExecutablePath() {
     return path;
 }
 
-Outcome StartProcess(const std::string& path, ShowState) {
+Outcome StartProcess(const std::string& path) {
     // Nothing waits for the game: once it has started, its end is left to the system.
     Outcome failure;
     const pid_t child = Spawn(path, failure);

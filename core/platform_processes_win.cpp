@@ -68,12 +68,10 @@ using win::AsHandle;
 
 }  // namespace
 
-Outcome StartProcess(const std::string& path, ShowState show) {
+Outcome StartProcess(const std::string& path) {
     // Quoted, so that a path with blanks names exactly this file and never a "C:\Program.exe" planted
     // in front of it. Never waited for: its handle goes at once.
-    return Start(nullptr, L"\"" + Widen(path) + L"\"",
-                 show == ShowState::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL)
-        .failure;
+    return Start(nullptr, L"\"" + Widen(path) + L"\"", SW_SHOWNORMAL).failure;
 }
 
 Process::~Process() {

@@ -16,8 +16,8 @@ void SwitchController::initialise() {
     if (read.failure) {
         const bool held = platform::HeldByAnotherProgram(*read.failure);
         log_.push_back("quorbel.ini konnte nicht gelesen werden" +
-                       (held ? ", weil ein anderes Programm die Datei geöffnet hält (Fehler " +
-                                   std::to_string(read.failure->code) + ")"
+                       (held ? ", " + FailureText({read.failure->code,
+                                                   "weil ein anderes Programm die Datei geöffnet hält"})
                              : ": " + FailureText(*read.failure)) +
                        ". Welcher Datensatz eingesetzt ist, ist deshalb unbekannt.");
     }
@@ -87,8 +87,7 @@ bool SwitchController::scriptRunning() {
         return true;
     }
     if (*code != 0) {
-        log_.push_back(script_->scriptName + " von '" + script_->datasetName +
-                       "' endete mit dem Fehlercode " + std::to_string(*code) +
+        log_.push_back(script_->label() + " endete mit dem Fehlercode " + std::to_string(*code) +
                        ". Was das heißt, steht in LIESMICH.txt.");
     }
     script_.reset();
@@ -100,8 +99,8 @@ bool SwitchController::runScript(const std::string& datasetName, std::string_vie
     // Two scripts at once mix their copies: a restore would take back what the install still copies.
     if (scriptRunning()) {
         log_.push_back(
-            script_->scriptName + " von '" + script_->datasetName +
-            "' läuft noch. Sein Fenster ist unten in der Taskleiste; wartet es dort auf eine Taste, "
+            script_->label() +
+            " läuft noch. Sein Fenster ist unten in der Taskleiste; wartet es dort auf eine Taste, "
             "sie dort drücken. Erst wenn es sich geschlossen hat, noch einmal versuchen.");
         return false;
     }

@@ -22,6 +22,9 @@ struct RunningScript {
     std::string scriptName;  // inst.bat or clear.bat
     std::string datasetName;
     platform::Process process;
+
+    // "inst.bat von 'Serie A'": how the log and the questions name it.
+    std::string label() const { return scriptName + " von '" + datasetName + "'"; }
 };
 
 class SwitchController {

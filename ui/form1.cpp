@@ -203,9 +203,7 @@ void Form1::btnrestore_Click() {
 }
 
 void Form1::btnstart_Click() {
-    const RunningScript* script = scriptStillRuns() ? controller_.script() : nullptr;
-    if (script != nullptr &&
-        !AskToStartGameWhileScriptRuns(window_, script->scriptName, script->datasetName)) {
+    if (scriptStillRuns() && !AskToStartGameWhileScriptRuns(window_, controller_.script()->label())) {
         return;
     }
     const std::string& appFolder = controller_.applicationFolder();

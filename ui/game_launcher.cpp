@@ -39,7 +39,7 @@ platform::Outcome StartWithConsent(const std::string& path) {
 }  // namespace
 
 platform::Outcome StartGame(const std::string& path, bool withConsent) {
-    return withConsent ? StartWithConsent(path) : platform::StartProcess(path, platform::ShowState::Normal);
+    return withConsent ? StartWithConsent(path) : platform::StartProcess(path);
 }
 
 platform::Outcome LaunchGame(const std::string& appFolder, GameStarter start) {

@@ -27,11 +27,10 @@ void ShowAboutBox(HWND owner) {
     MessageBoxW(owner, AboutText().c_str(), L"Info", MB_ICONINFORMATION);
 }
 
-bool AskToStartGameWhileScriptRuns(HWND owner, const std::string& scriptName,
-                                   const std::string& datasetName) {
+bool AskToStartGameWhileScriptRuns(HWND owner, const std::string& script) {
     return AskYesNo(
-        owner, scriptName + " von '" + datasetName +
-                   "' läuft noch. Startet Glenmarra jetzt, liest es vielleicht halb kopierte Daten.\r\n\r\n"
+        owner, script +
+                   " läuft noch. Startet Glenmarra jetzt, liest es vielleicht halb kopierte Daten.\r\n\r\n"
                    "Besser warten, bis sich das Fenster des Skripts in der Taskleiste geschlossen "
                    "hat. Glenmarra trotzdem jetzt starten?");
 }

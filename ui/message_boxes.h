@@ -17,7 +17,8 @@ std::wstring AboutText();
 void ShowAboutBox(HWND owner);
 
 // "Glenmarra starten" while a script of ours still runs: true only when the player answers yes.
-bool AskToStartGameWhileScriptRuns(HWND owner, const std::string& scriptName, const std::string& datasetName);
+// script: the running script's label, "inst.bat von '<dataset>'".
+bool AskToStartGameWhileScriptRuns(HWND owner, const std::string& script);
 
 // "Datensatz setzen" while quorbel.ini names a dataset that is not listed: true only on yes.
 bool AskToInstallOverUnlisted(HWND owner, const std::string& unlisted);
