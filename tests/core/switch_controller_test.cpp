@@ -22,10 +22,10 @@ bool Ended(SwitchController& controller) {
 // Were a script's path ever handed over unquoted, the system (or a shell) would run the program planted
 // beside the game folder "app dir" first: the game's stand-in, which notes each start in glenmarra.log.
 void PlantDecoy(const TestFolder& parent) {
-    WriteBytes(parent / "glenmarra.log", "");
 #ifdef _WIN32
-    CopyBuiltProgram(L"glenmarra.exe", parent.path(), L"app.exe");
+    PlantStandIn(parent.path(), L"app.exe");
 #else
+    WriteBytes(parent / "glenmarra.log", "");
     WriteBytes(parent / "app", "#!/bin/sh\necho ran >> '" + parent / "glenmarra.log'\n");
     fs::permissions(PathOf(parent / "app"), fs::perms::owner_all);
 #endif

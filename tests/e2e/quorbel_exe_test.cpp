@@ -52,7 +52,7 @@ class QuorbelExe : public ::testing::Test {
                 ReadBytes(in("quorbel.ini"))};
     }
     void click(int id) const { SendMessageW(control(id), BM_CLICK, 0, 0); }  // returns once it was handled
-    std::string in(std::string_view name) const { return game_ + "\\" + std::string(name); }
+    std::string in(std::string_view name) const { return platform::JoinPath(game_, name); }
 
     // Were the game's path ever handed over unquoted, Windows would run "<parent>\Glenmarra.exe" instead.
     TestFolder parent_{"Quorbel"};
@@ -145,10 +145,8 @@ TEST_F(QuorbelExe, ReportsAMissingGameStartsItWhereItWasStartedAndTheHotkeyGives
     EXPECT_FALSE(Eventually([&] { return !running(); }, nullptr, 20)) << "the tool ended after the message";
     EXPECT_EQ(seen(), (Seen{{true, false, false}, ""}));
 
-    CopyBuiltProgram(L"glenmarra.exe", game_);
-    CopyBuiltProgram(L"glenmarra.exe", parent_.path(), L"Glenmarra.exe");
-    WriteBytes(parent_ / "glenmarra.log", "");
-    WriteBytes(in("glenmarra.log"), "");                     // with it the stand-in logs its launch
+    PlantStandIn(game_);
+    PlantStandIn(parent_.path(), L"Glenmarra.exe");
     const std::string before = elsewhere_.path() + "\t1\n";  // its folder, shown normally
     click(kBtnStart);
     click(kBtnStart);  // a second one beside the first

@@ -175,6 +175,12 @@ inline void CopyBuiltProgram(const wchar_t* name, const std::string& folder, con
                   fs::copy_options::overwrite_existing);
 }
 
+// The game's stand-in under that name; with "glenmarra.log" beside it, it notes there where each start ran.
+inline void PlantStandIn(const std::string& folder, const wchar_t* as = L"glenmarra.exe") {
+    CopyBuiltProgram(L"glenmarra.exe", folder, as);
+    WriteBytes(platform::JoinPath(folder, "glenmarra.log"), "");
+}
+
 inline bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }

@@ -89,7 +89,7 @@ inline std::wstring TextOf(HWND window) {
 
 // A list box's lines, also another process's.
 inline std::vector<std::wstring> Lines(HWND list) {
-    std::vector<std::wstring> lines(IsWindow(list) ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0);
+    std::vector<std::wstring> lines(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         lines[i].resize(SendMessageW(list, LB_GETTEXTLEN, i, 0));
         SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()));

@@ -105,8 +105,7 @@ TEST_F(Form1Window, InstallingOverAMissingDatasetOrPlayingWhileAScriptRunsAsksFi
     WriteScript(dataset, "inst.bat", 3);
     WriteBytes(dataset + "\\hold", "");
     WriteBytes(folder / "quorbel.ini", "pfad=Premier League\r\n");
-    CopyBuiltProgram(L"glenmarra.exe", folder.path());
-    WriteBytes(folder / "glenmarra.log", "");  // with it the stand-in logs its launch
+    PlantStandIn(folder.path());
     const HWND window = open();
     Pick(control(kCboLiga), L"Lange Liga");
     EXPECT_TRUE(asks(kBtnPatchen, IDNO, L"Laut quorbel.ini ist noch 'Premier League' eingesetzt"));
